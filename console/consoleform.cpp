@@ -1,0 +1,219 @@
+#include "consoleform.h"
+
+#include "platform/messages.h"
+#include "platform/system.h"
+#include "service/protectionservice.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kModuleWidth = 520;
+constexpr int kModuleHeight = 233;
+
+QString LabelStyle(int pixels, const char* colour, bool bold = false) {
+    return QStringLiteral("color: %1; font-family: Verdana, 'DejaVu Sans'; font-size: %2px; %3")
+        .arg(QLatin1String(colour))
+        .arg(pixels)
+        .arg(bold ? QStringLiteral("font-weight: bold;") : QString());
+}
+
+} // namespace
+
+TConsoleForm::TConsoleForm(const ConsoleOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_translator(options.language) {
+    setObjectName(QStringLiteral("ConsoleForm"));
+    m_translationSource.translator = &m_translator;
+    m_translationSource.context = 0;
+    m_configuration.productName = options.productName;
+    m_configuration.labName = options.labName;
+    m_configuration.shortName = options.shortName;
+    m_configuration.actionsEnabled = options.actionsEnabled;
+    m_configuration.createWindow = options.createWindow;
+    m_hostState.unblockWaitMs = options.unblockWaitMs;
+    m_hostState.showWaitingLayer = options.showWaitingLayer ? 1 : 0;
+    m_hostState.maxNameAttempts = options.maxNameAttempts;
+    m_hostState.nameBatchSize = options.nameBatchSize;
+    m_skinMessage = platform::RegisterWindowMessage(u"WM_SKINFORM");
+    platform::HandleOf(this);
+    BuildLayout();
+}
+
+TConsoleForm::~TConsoleForm() {
+    StopModule();
+}
+
+void TConsoleForm::BuildLayout() {
+    setWindowTitle(m_options.productName);
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("pnlConsole"));
+    central->setStyleSheet(QStringLiteral("#pnlConsole { background-color: #2d2d2e; }"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(24, 18, 24, 14);
+    layout->setSpacing(12);
+
+    auto* header = new QHBoxLayout;
+    header->setSpacing(12);
+    auto* logo = new QLabel(central);
+    logo->setObjectName(QStringLiteral("imgProductLogo"));
+    logo->setFixedSize(48, 48);
+    header->addWidget(logo);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(2);
+    auto* title = new QLabel(m_options.productName, central);
+    title->setObjectName(QStringLiteral("lblProductName"));
+    title->setStyleSheet(LabelStyle(20, "#ffffff"));
+    auto* subtitle =
+        new QLabel(m_options.language == QLatin1String("en") ? QStringLiteral("Protection centre")
+                                                             : QStringLiteral("Centro de protección"),
+                   central);
+    subtitle->setObjectName(QStringLiteral("lblConsoleSection"));
+    subtitle->setStyleSheet(LabelStyle(12, "#9fb4d8"));
+    titles->addWidget(title);
+    titles->addWidget(subtitle);
+    header->addLayout(titles, 1);
+    layout->addLayout(header);
+
+    auto* card = new QFrame(central);
+    card->setObjectName(QStringLiteral("pnlModuleCard"));
+    card->setStyleSheet(QStringLiteral(
+        "#pnlModuleCard { background-color: #4c4b4b; border: 1px solid #5e5d5d; border-radius: 6px; }"));
+    auto* cardLayout = new QVBoxLayout(card);
+    cardLayout->setContentsMargins(1, 1, 1, 1);
+    m_moduleHost = new QWidget(card);
+    m_moduleHost->setObjectName(QStringLiteral("pnlModuleHost"));
+    m_moduleHost->setFixedSize(kModuleWidth, kModuleHeight);
+    cardLayout->addWidget(m_moduleHost);
+    layout->addWidget(card, 0, Qt::AlignHCenter);
+
+    m_status = new QLabel(central);
+    m_status->setObjectName(QStringLiteral("lblServiceStatus"));
+    m_status->setStyleSheet(LabelStyle(11, "#b9b9ba"));
+    layout->addWidget(m_status);
+    setCentralWidget(central);
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+QString TConsoleForm::LibraryPath(const QString& file) const {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + file;
+}
+
+void TConsoleForm::PointProductSettingsHere() {
+    // The module finds the utilities library through the machine setting an installer
+    // writes; a console run from its build folder stands in for that installer.
+    if (platform::ReadMachineSetting(QStringLiteral("Norvik Software"), QStringLiteral("Setup"),
+                                     QStringLiteral("Path")))
+        return;
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/machine");
+    QDir().mkpath(folder);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
+    QSettings settings(QSettings::SystemScope, QStringLiteral("Norvik Software"), QStringLiteral("Setup"));
+    settings.setValue(QStringLiteral("Path"), QCoreApplication::applicationDirPath());
+    settings.sync();
+}
+
+bool TConsoleForm::StartModule() {
+    if (m_moduleRunning)
+        return true;
+    PointProductSettingsHere();
+
+    if (m_resourceLibrary.Open(LibraryPath(QStringLiteral("ZRUNResources.so")))) {
+        const QByteArray icon = platform::FindResourceBytes(m_resourceLibrary.Handle(), u"ICON", 131);
+        QPixmap pixmap;
+        if (pixmap.loadFromData(icon)) {
+            setWindowIcon(QIcon(pixmap));
+            if (auto* logo = findChild<QLabel*>(QStringLiteral("imgProductLogo")))
+                logo->setPixmap(QIcon(pixmap).pixmap(48, 48));
+        }
+    }
+
+    ServiceSettings settings;
+    settings.storePath = m_options.storePath;
+    settings.pageSize = m_options.pageSize;
+    settings.latencyMs = m_options.latencyMs;
+    settings.fault = m_options.fault;
+    settings.reseed = m_options.reseed;
+    m_service = std::make_unique<ProtectionService>(settings);
+    QString error;
+    if (!m_service->Open(&error)) {
+        m_lastError = error;
+        ShowStatus(QStringLiteral("El servicio de protección no ha podido abrir su almacén: %1").arg(error));
+        m_service.reset();
+    } else {
+        m_sender = std::make_unique<ServiceSender>(m_service.get());
+    }
+
+    const QString modulePath = m_options.modulePath.isEmpty() ? LibraryPath(QStringLiteral("ZRUNSuspects.so"))
+                                                              : m_options.modulePath;
+    if (!m_moduleLibrary.Open(modulePath) || !m_module.Resolve(m_moduleLibrary)) {
+        m_lastError = m_moduleLibrary.Error().isEmpty() ? QStringLiteral("entry points missing")
+                                                        : m_moduleLibrary.Error();
+        ShowStatus(QStringLiteral("No se ha podido cargar el módulo: %1").arg(m_lastError));
+        return false;
+    }
+    if (m_module.initialize(m_options.launchContext) != 1) {
+        m_lastError = QStringLiteral("ZRUN_Initialize failed");
+        ShowStatus(m_lastError);
+        return false;
+    }
+    m_moduleRunning = true;
+    m_suspectsWindow = static_cast<QWidget*>(m_module.createForm(m_moduleHost, &m_translationSource,
+                                                                 m_sender.get(), &m_configuration,
+                                                                 &m_hostState, m_resourceLibrary.Handle()));
+    if (m_suspectsWindow) {
+        m_suspectsWindow->move(0, 0);
+        m_suspectsWindow->show();
+    }
+    if (m_service)
+        ShowStatus(m_service->StatusText());
+    return true;
+}
+
+void TConsoleForm::StopModule() {
+    if (m_moduleRunning && m_module.uninitialize)
+        m_module.uninitialize();
+    m_moduleRunning = false;
+    m_suspectsWindow = nullptr;
+    // The module is gone: replies still under way find no window and are dropped.
+    m_sender.reset();
+    m_service.reset();
+    // The module stays mapped: Qt may still hold metadata of its classes until exit.
+}
+
+bool TConsoleForm::event(QEvent* event) {
+    if (auto* message = platform::AsWindowMessage(event); message && message->Msg() == m_skinMessage) {
+        auto* window = qobject_cast<QWidget*>(
+            platform::WindowFromHandle(static_cast<platform::WindowHandle>(message->LParam())));
+        if (window)
+            SkinWindow(window);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TConsoleForm::SkinWindow(QWidget* window) {
+    window->setWindowIcon(windowIcon());
+    window->setProperty("ConsoleSkin", QStringLiteral("dark"));
+}
+
+void TConsoleForm::ShowStatus(const QString& text) {
+    if (m_status)
+        m_status->setText(text);
+}
+
+void TConsoleForm::closeEvent(QCloseEvent* event) {
+    StopModule();
+    event->accept();
+}

@@ -1,0 +1,114 @@
+#include "consoleoptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void Fail(QCommandLineParser& parser, const QString& message) {
+    std::fprintf(stderr, "%s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
+    std::exit(2);
+}
+
+int IntValue(QCommandLineParser& parser, const QCommandLineOption& option, int fallback, int minimum) {
+    if (!parser.isSet(option))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < minimum)
+        Fail(parser, QStringLiteral("--%1 needs a whole number of at least %2.")
+                         .arg(option.names().first())
+                         .arg(minimum));
+    return value;
+}
+
+} // namespace
+
+ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
+    ConsoleOptions o;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("ZRUN console: shows the quarantine of the embedded "
+                                                    "protection service through the ZRUNSuspects module."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Language of the texts: es or en."),
+                                      QStringLiteral("code"), o.language);
+    const QCommandLineOption product(QStringLiteral("product-name"),
+                                     QStringLiteral("Product name shown in texts."), QStringLiteral("name"),
+                                     o.productName);
+    const QCommandLineOption lab(QStringLiteral("lab-name"),
+                                 QStringLiteral("Name of the analysis laboratory."), QStringLiteral("name"),
+                                 o.labName);
+    const QCommandLineOption noActions(QStringLiteral("no-actions"),
+                                       QStringLiteral("Disable the unblock and remove buttons."));
+    const QCommandLineOption noWindow(
+        QStringLiteral("no-window"),
+        QStringLiteral("Ask the module for no window (configuration flag off)."));
+    const QCommandLineOption waitMs(QStringLiteral("unblock-wait"),
+                                    QStringLiteral("Milliseconds before the history's waiting layer shows."),
+                                    QStringLiteral("ms"), QString::number(o.unblockWaitMs));
+    const QCommandLineOption noLayer(QStringLiteral("no-waiting-layer"),
+                                     QStringLiteral("Never show waiting layers."));
+    const QCommandLineOption attempts(QStringLiteral("name-attempts"),
+                                      QStringLiteral("Requests per detection name before giving up."),
+                                      QStringLiteral("n"), QString::number(o.maxNameAttempts));
+    const QCommandLineOption batch(QStringLiteral("name-batch"),
+                                   QStringLiteral("Detection names per request."), QStringLiteral("n"),
+                                   QString::number(o.nameBatchSize));
+    const QCommandLineOption module(QStringLiteral("module"),
+                                    QStringLiteral("Path of ZRUNSuspects (default: beside the console)."),
+                                    QStringLiteral("path"));
+    const QCommandLineOption store(QStringLiteral("store"),
+                                   QStringLiteral("Quarantine database of the embedded service."),
+                                   QStringLiteral("path"));
+    const QCommandLineOption reseed(
+        QStringLiteral("reseed"), QStringLiteral("Empty the quarantine and fill it with the sample items."));
+    const QCommandLineOption pageSize(QStringLiteral("page-size"),
+                                      QStringLiteral("Items per list page the service answers."),
+                                      QStringLiteral("n"), QString::number(o.pageSize));
+    const QCommandLineOption latency(QStringLiteral("latency"),
+                                     QStringLiteral("Milliseconds the service takes to answer."),
+                                     QStringLiteral("ms"), QString::number(o.latencyMs));
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral("Service fault for testing: refuse, silent, error:<code>, no-names."),
+        QStringLiteral("kind"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
+                                       QStringLiteral("Quit on its own after this many milliseconds."),
+                                       QStringLiteral("ms"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save a picture of the window before quitting."),
+                                        QStringLiteral("file"));
+    parser.addOptions({language, product, lab, noActions, noWindow, waitMs, noLayer, attempts, batch, module,
+                       store, reseed, pageSize, latency, fault, quitAfter, screenshot});
+    parser.process(arguments);
+
+    o.language = parser.value(language);
+    if (o.language != QLatin1String("es") && o.language != QLatin1String("en"))
+        Fail(parser, QStringLiteral("--language is es or en."));
+    o.productName = parser.value(product);
+    o.labName = parser.value(lab);
+    o.actionsEnabled = !parser.isSet(noActions);
+    o.createWindow = !parser.isSet(noWindow);
+    o.unblockWaitMs =
+        static_cast<std::uint32_t>(IntValue(parser, waitMs, static_cast<int>(o.unblockWaitMs), 0));
+    o.showWaitingLayer = !parser.isSet(noLayer);
+    o.maxNameAttempts = IntValue(parser, attempts, o.maxNameAttempts, 1);
+    o.nameBatchSize = IntValue(parser, batch, o.nameBatchSize, 1);
+    o.modulePath = parser.value(module);
+    o.storePath = parser.value(store);
+    o.reseed = parser.isSet(reseed);
+    o.pageSize = IntValue(parser, pageSize, o.pageSize, 1);
+    o.latencyMs = IntValue(parser, latency, o.latencyMs, 0);
+    o.fault = parser.value(fault);
+    if (!o.fault.isEmpty() && o.fault != QLatin1String("refuse") && o.fault != QLatin1String("silent") &&
+        o.fault != QLatin1String("no-names") && !o.fault.startsWith(QLatin1String("error:")))
+        Fail(parser, QStringLiteral("--fault is refuse, silent, error:<code> or no-names."));
+    o.quitAfterMs = IntValue(parser, quitAfter, -1, 0);
+    o.screenshotPath = parser.value(screenshot);
+    return o;
+}

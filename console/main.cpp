@@ -1,0 +1,29 @@
+#include "consoleform.h"
+#include "consoleoptions.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Norvik Software"));
+    QApplication::setApplicationName(QStringLiteral("zrun-console"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    const ConsoleOptions options = ParseConsoleOptions(QApplication::arguments());
+
+    TConsoleForm console(options);
+    console.show();
+    if (!console.StartModule())
+        qWarning("zrun-console: %s", qPrintable(console.LastError()));
+
+    if (options.quitAfterMs >= 0) {
+        QTimer::singleShot(options.quitAfterMs, &console, [&console, &options] {
+            if (!options.screenshotPath.isEmpty())
+                console.grab().save(options.screenshotPath);
+            console.close();
+        });
+    }
+    const int result = QApplication::exec();
+    console.StopModule();
+    return result;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Set-up on a bare Debian 12 machine, as root: the build tools and libraries from Debian's
+# packages, then a build of everything (module, libraries, console, tests) in build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev libqt6sql6-sqlite
+    xvfb xauth tzdata fonts-dejavu-core
+    libbenchmark-dev clang libclang-rt-14-dev
+)
+if [ "$(id -u)" -eq 0 ]; then
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${packages[@]}"
+else
+    echo "Not root: skipping the package installation (needs: ${packages[*]})" >&2
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

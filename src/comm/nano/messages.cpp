@@ -1,0 +1,181 @@
+#include "comm/nano/messages.h"
+
+#include "support/systempath.h"
+
+#include <limits>
+
+namespace {
+
+using namespace nano;
+
+// Smallest sizes on the wire, to refuse counts that the remaining bytes cannot hold.
+constexpr std::size_t kListElementMinimum = 4 + 16 + 4 + 4 + 8 + 4 + 4 + 4 + kMinTextBytes * 2 + 4 + 4;
+constexpr std::size_t kResultMinimum = 4 * 3 + kMinTextBytes;
+constexpr std::size_t kIdentifierSize = 4;
+
+bool WriteCount(INanoArchive& ar, std::size_t count) {
+    if (count > std::numeric_limits<std::uint32_t>::max()) {
+        ar.SetStatus(kNanoFailed);
+        ar.MarkFailed();
+        return false;
+    }
+    return WriteU32(ar, static_cast<std::uint32_t>(count));
+}
+
+// Locations travel in their ordinary form; a missing one, or one that has no ordinary form,
+// as the empty text.
+bool WriteLocation(INanoArchive& ar, const std::optional<std::u16string>& location) {
+    return WriteText(ar, location ? ExpandSystemPathString(*location) : std::u16string());
+}
+
+bool ReadLocation(INanoArchive& ar, std::optional<std::u16string>& location) {
+    std::u16string text;
+    if (!ReadText(ar, text, ST_BLELEMENT::kMaxText))
+        return false;
+    location = std::move(text);
+    return true;
+}
+
+bool WriteIdentifier(INanoArchive& ar, const ST_BLELEMENT::Identifier& identifier) {
+    return WriteRaw(ar, identifier.data(), identifier.size());
+}
+
+bool ReadIdentifier(INanoArchive& ar, ST_BLELEMENT::Identifier& identifier) {
+    return ReadRaw(ar, identifier.data(), identifier.size());
+}
+
+bool WriteListElement(INanoArchive& ar, const ST_BLELEMENT& e) {
+    return WriteU32(ar, e.reservedA) && WriteIdentifier(ar, e.identifier) && WriteU32(ar, e.informationId) &&
+           WriteU32(ar, e.detectionId) && WriteU32(ar, static_cast<std::uint32_t>(e.actionTime >> 32)) &&
+           WriteU32(ar, static_cast<std::uint32_t>(e.actionTime)) && WriteU32(ar, e.category) &&
+           WriteU32(ar, e.itemType) && WriteU32(ar, e.reservedB) && WriteLocation(ar, e.location) &&
+           WriteLocation(ar, e.containerLocation) && WriteU32(ar, e.flags) && WriteU32(ar, e.reservedC);
+}
+
+bool ReadListElement(INanoArchive& ar, ST_BLELEMENT& e) {
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    std::uint32_t notKept = 0;
+    const bool read = ReadU32(ar, e.reservedA) && ReadIdentifier(ar, e.identifier) &&
+                      ReadU32(ar, e.informationId) && ReadU32(ar, e.detectionId) && ReadU32(ar, high) &&
+                      ReadU32(ar, low) && ReadU32(ar, e.category) && ReadU32(ar, e.itemType) &&
+                      ReadU32(ar, e.reservedB) && ReadLocation(ar, e.location) &&
+                      ReadLocation(ar, e.containerLocation) && ReadU32(ar, e.flags) && ReadU32(ar, notKept);
+    e.actionTime = (static_cast<std::uint64_t>(high) << 32) | low;
+    return read;
+}
+
+bool WriteActionElement(INanoArchive& ar, const ST_BLELEMENT& e) {
+    return WriteU32(ar, e.informationId) && WriteU32(ar, e.detectionId) && WriteU32(ar, e.category) &&
+           WriteU32(ar, e.itemType) && WriteU32(ar, e.reservedB) && WriteU32(ar, e.reservedA) &&
+           WriteLocation(ar, e.location) && WriteLocation(ar, e.containerLocation) && WriteU32(ar, e.flags) &&
+           WriteU32(ar, e.reservedC);
+}
+
+bool ReadActionElement(INanoArchive& ar, ST_BLELEMENT& e) {
+    return ReadU32(ar, e.informationId) && ReadU32(ar, e.detectionId) && ReadU32(ar, e.category) &&
+           ReadU32(ar, e.itemType) && ReadU32(ar, e.reservedB) && ReadU32(ar, e.reservedA) &&
+           ReadLocation(ar, e.location) && ReadLocation(ar, e.containerLocation) && ReadU32(ar, e.flags) &&
+           ReadU32(ar, e.reservedC);
+}
+
+bool CarriesActionElement(std::uint32_t actionCode) {
+    return actionCode == 2 || actionCode == 3;
+}
+
+} // namespace
+
+bool CMsgModBlaGetList::Serialize(INanoArchive& ar) const {
+    return WriteU32(ar, processId) && WriteU32(ar, kind) && WriteU32(ar, listHandle) &&
+           WriteI32(ar, position);
+}
+
+bool CMsgModBlaGetList::Deserialize(INanoArchive& ar) {
+    return ReadU32(ar, processId) && ReadU32(ar, kind) && ReadU32(ar, listHandle) && ReadI32(ar, position);
+}
+
+bool CRspModBlaGetList::Serialize(INanoArchive& ar) const {
+    if (!WriteCount(ar, elements.size()))
+        return false;
+    for (const ST_BLELEMENT& e : elements)
+        if (!WriteListElement(ar, e))
+            return false;
+    return WriteI32(ar, nextPosition) && WriteU32(ar, listHandle);
+}
+
+bool CRspModBlaGetList::Deserialize(INanoArchive& ar) {
+    elements.clear();
+    std::uint32_t count = 0;
+    if (!ReadCount(ar, count, kListElementMinimum))
+        return false;
+    elements.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ST_BLELEMENT e;
+        if (!ReadListElement(ar, e))
+            return false;
+        elements.push_back(std::move(e));
+    }
+    return ReadI32(ar, nextPosition) && ReadU32(ar, listHandle);
+}
+
+bool CMsgModBlaActions::Serialize(INanoArchive& ar) const {
+    if (!WriteU32(ar, processId) || !WriteU32(ar, actionCode) || !WriteIdentifier(ar, element.identifier))
+        return false;
+    return !CarriesActionElement(actionCode) || WriteActionElement(ar, element);
+}
+
+bool CMsgModBlaActions::Deserialize(INanoArchive& ar) {
+    if (!ReadU32(ar, processId) || !ReadU32(ar, actionCode) || !ReadIdentifier(ar, element.identifier))
+        return false;
+    return !CarriesActionElement(actionCode) || ReadActionElement(ar, element);
+}
+
+bool CMsgModAvIemGetInfo::Serialize(INanoArchive& ar) const {
+    if (!WriteCount(ar, identifiers.size()))
+        return false;
+    for (std::uint32_t id : identifiers)
+        if (!WriteU32(ar, id))
+            return false;
+    return true;
+}
+
+bool CMsgModAvIemGetInfo::Deserialize(INanoArchive& ar) {
+    identifiers.clear();
+    std::uint32_t count = 0;
+    if (!ReadCount(ar, count, kIdentifierSize))
+        return false;
+    identifiers.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t id = 0;
+        if (!ReadU32(ar, id))
+            return false;
+        identifiers.push_back(id);
+    }
+    return true;
+}
+
+bool RspModAvIemGetInfo::Serialize(INanoArchive& ar) const {
+    if (!WriteCount(ar, results.size()))
+        return false;
+    for (const NSIExMAgent::_TSTResult& r : results)
+        if (!WriteU32(ar, r.detectionId) || !WriteU32(ar, r.valueA) || !WriteU32(ar, r.valueB) ||
+            !WriteText(ar, r.name))
+            return false;
+    return true;
+}
+
+bool RspModAvIemGetInfo::Deserialize(INanoArchive& ar) {
+    results.clear();
+    std::uint32_t count = 0;
+    if (!ReadCount(ar, count, kResultMinimum))
+        return false;
+    results.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        NSIExMAgent::_TSTResult r;
+        if (!ReadU32(ar, r.detectionId) || !ReadU32(ar, r.valueA) || !ReadU32(ar, r.valueB) ||
+            !ReadText(ar, r.name))
+            return false;
+        results.push_back(std::move(r));
+    }
+    return true;
+}

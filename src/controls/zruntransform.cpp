@@ -1,0 +1,3 @@
+#include "controls/zruntransform.h"
+
+TZRUNTransForm::TZRUNTransForm(QObject* owner) : QObject(owner) {}

@@ -1,0 +1,171 @@
+// The fetch worker: jobs become synchronised calls on the window, in order, with no lost
+// wake-up, and the worker stops promptly whatever it is doing.
+#include "comm/threadgetsuspectsdata.h"
+#include "platform/sync.h"
+
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+class RecordingTarget final : public ThreadGetSuspectsData::Target {
+public:
+    void ResetViews() override { Record(QStringLiteral("reset")); }
+    void FillData(std::int32_t first, std::int32_t end) override {
+        Record(QStringLiteral("fill %1-%2").arg(first).arg(end));
+    }
+    void EndFillData() override {
+        ++ends;
+        Record(QStringLiteral("end"));
+    }
+
+    QStringList calls;
+    std::atomic<int> ends{0};
+    bool allOnMainThread = true;
+
+private:
+    void Record(const QString& call) {
+        allOnMainThread =
+            allOnMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        calls << call;
+    }
+};
+
+// The controller's idle hook, as the module installs it.
+struct IdleHookInstalled {
+    IdleHookInstalled() {
+        platform::SetApplicationIdleHook([] { platform::CheckSynchronize(); });
+    }
+    ~IdleHookInstalled() { platform::SetApplicationIdleHook({}); }
+};
+
+} // namespace
+
+class TestWorker : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void jobsBecomeSynchronisedCallsInOrder();
+    void onlyPositionZeroResetsTheViews();
+    void unknownJobTypesDoNothing();
+    void noLostWakeUpUnderAHammeringProducer();
+    void clearJobsDropsWhatIsQueued();
+    void stopWhileWaitingEndsPromptly();
+    void stopWhileASynchronisedCallIsPendingEndsPromptly();
+    void noTargetMeansNoCall();
+};
+
+void TestWorker::jobsBecomeSynchronisedCallsInOrder() {
+    IdleHookInstalled idle;
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start(QThread::LowestPriority);
+    worker.AddJob({0, 0, 3});
+    worker.AddJob({0, 3, 5});
+    worker.AddJob({1, 0, 0});
+    QTRY_COMPARE(target.calls, (QStringList{"reset", "fill 0-3", "fill 3-5", "end"}));
+    QVERIFY(target.allOnMainThread);
+    worker.Stop();
+    worker.WaitFor();
+}
+
+void TestWorker::onlyPositionZeroResetsTheViews() {
+    IdleHookInstalled idle;
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start();
+    worker.AddJob({0, 10, 12});
+    worker.AddJob({1, 99, 99});
+    QTRY_COMPARE(target.calls, (QStringList{"fill 10-12", "end"}));
+    worker.Stop();
+    worker.WaitFor();
+}
+
+void TestWorker::unknownJobTypesDoNothing() {
+    IdleHookInstalled idle;
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start();
+    worker.AddJob({7, 0, 0});
+    worker.AddJob({-1, 0, 0});
+    worker.AddJob({1, 0, 0});
+    QTRY_COMPARE(target.calls, (QStringList{"end"}));
+    worker.Stop();
+    worker.WaitFor();
+}
+
+void TestWorker::noLostWakeUpUnderAHammeringProducer() {
+    IdleHookInstalled idle;
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start(QThread::LowestPriority);
+    constexpr int kJobs = 3000;
+    std::thread producer([&] {
+        for (int i = 0; i < kJobs; ++i) {
+            worker.AddJob({1, 0, 0});
+            if (i % 97 == 0)
+                std::this_thread::yield();
+        }
+    });
+    producer.join();
+    // Every job must be taken: a lost wake-up would leave the worker asleep on a full queue.
+    QTRY_COMPARE_WITH_TIMEOUT(target.ends.load(), kJobs, 60000);
+    QCOMPARE(worker.PendingJobs(), std::size_t(0));
+    worker.Stop();
+    worker.WaitFor();
+}
+
+void TestWorker::clearJobsDropsWhatIsQueued() {
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    // Not started: the jobs stay queued until cleared.
+    worker.AddJob({0, 0, 1});
+    worker.AddJob({1, 0, 0});
+    QCOMPARE(worker.PendingJobs(), std::size_t(2));
+    worker.ClearJobs();
+    QCOMPARE(worker.PendingJobs(), std::size_t(0));
+}
+
+void TestWorker::stopWhileWaitingEndsPromptly() {
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start();
+    QTest::qWait(50); // let it reach its wait
+    // A worker that missed the wake would keep this join, and the test, from ever ending.
+    worker.Stop();
+    worker.WaitFor();
+    QVERIFY(worker.isFinished());
+}
+
+void TestWorker::stopWhileASynchronisedCallIsPendingEndsPromptly() {
+    // No idle hook: the worker blocks in its synchronised call until the join runs it.
+    RecordingTarget target;
+    ThreadGetSuspectsData worker([&] { return &target; });
+    worker.Start();
+    worker.AddJob({1, 0, 0});
+    QTRY_COMPARE(platform::PendingSynchronizeCalls(), 1);
+    worker.Stop();
+    worker.WaitFor();
+    QVERIFY(worker.isFinished());
+    QCOMPARE(target.calls, QStringList{"end"});
+}
+
+void TestWorker::noTargetMeansNoCall() {
+    IdleHookInstalled idle;
+    std::atomic<int> asked{0};
+    ThreadGetSuspectsData worker([&]() -> ThreadGetSuspectsData::Target* {
+        ++asked;
+        return nullptr;
+    });
+    worker.Start();
+    worker.AddJob({0, 0, 2});
+    QTRY_COMPARE(asked.load(), 2);
+    worker.Stop();
+    worker.WaitFor();
+}
+
+QTEST_MAIN(TestWorker)
+#include "tst_worker.moc"
