@@ -5,11 +5,13 @@
 #include "service/protectionservice.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QSettings>
@@ -20,6 +22,21 @@ namespace {
 
 constexpr int kModuleWidth = 520;
 constexpr int kModuleHeight = 233;
+
+// Every size the icon resource holds, so each place picks its own.
+QIcon ProductIcon(void* library) {
+    QByteArray bytes = platform::FindResourceBytes(library, u"ICON", 131);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "ico");
+    QIcon icon;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        reader.jumpToImage(i);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
 
 QString LabelStyle(int pixels, const char* colour, bool bold = false) {
     return QStringLiteral("color: %1; font-family: Verdana, 'DejaVu Sans'; font-size: %2px; %3")
@@ -130,12 +147,11 @@ bool TConsoleForm::StartModule() {
     PointProductSettingsHere();
 
     if (m_resourceLibrary.Open(LibraryPath(QStringLiteral("ZRUNResources.so")))) {
-        const QByteArray icon = platform::FindResourceBytes(m_resourceLibrary.Handle(), u"ICON", 131);
-        QPixmap pixmap;
-        if (pixmap.loadFromData(icon)) {
-            setWindowIcon(QIcon(pixmap));
+        const QIcon icon = ProductIcon(m_resourceLibrary.Handle());
+        if (!icon.isNull()) {
+            setWindowIcon(icon);
             if (auto* logo = findChild<QLabel*>(QStringLiteral("imgProductLogo")))
-                logo->setPixmap(QIcon(pixmap).pixmap(48, 48));
+                logo->setPixmap(icon.pixmap(QSize(48, 48), devicePixelRatioF()));
         }
     }
 

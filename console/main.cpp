@@ -2,6 +2,7 @@
 #include "consoleoptions.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char** argv) {
@@ -10,6 +11,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("zrun-console"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     const ConsoleOptions options = ParseConsoleOptions(QApplication::arguments());
+    // Without a desktop session there is no icon theme: files would all get the generic picture.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
 
     TConsoleForm console(options);
     console.show();

@@ -1,0 +1,162 @@
+#include "service/samplequarantine.h"
+
+#include <QCryptographicHash>
+#include <QTimeZone>
+
+namespace {
+
+// Categories: sent to the lab for analysis, a blocked unwanted program, a rule of the user's.
+constexpr std::uint32_t kSentToLab = 20;
+constexpr std::uint32_t kUnwanted = 100;
+constexpr std::uint32_t kUserRule = 1;
+
+constexpr std::uint32_t kAdware = 201;
+constexpr std::uint32_t kToolbar = 202;
+constexpr std::uint32_t kNetworkTool = 203;
+constexpr std::uint32_t kOther = 204;
+
+constexpr std::uint32_t kUndone = 0x80;
+constexpr std::uint32_t kDeleted = 0x04;
+constexpr std::uint32_t kHidden = 0x400;
+
+struct DetectionRow {
+    std::uint32_t id;
+    const char16_t* name;
+    std::uint32_t informationId;
+};
+
+constexpr DetectionRow kDetections[] = {
+    {1001, u"Adware/OpenCandy", 41807},    {1002, u"Adware/InstallCore", 41933},
+    {1003, u"Adware/Elex", 43120},         {2001, u"PUP/Toolbar.Ask", 38214},
+    {2002, u"PUP/Toolbar.Babylon", 38790}, {2003, u"PUP/Toolbar.Conduit", 39045},
+    {3001, u"HackTool/NetPass", 12877},    {3002, u"HackTool/PsExec", 12950},
+    {3003, u"HackTool/NetCat", 13004},     {3004, u"HackTool/Cain", 13112},
+    {4001, u"Trj/Downloader.AB", 52341},   {4002, u"Trj/Agent.JLM", 52978},
+    {4003, u"W32/Sality.AO", 7731},        {4004, u"PUP/Optimizer.Reimage", 44560},
+    {4005, u"Riskware/CoinMiner", 46102},
+};
+
+// When the protection acted: minutes before now, or 23:30 UTC on the last day of a month
+// back, the moment whose date is already the next month where the clock is ahead of UTC.
+struct When {
+    int monthsBack;
+    int minutesAgo;
+};
+constexpr When Ago(int days, int hours, int minutes = 0) {
+    return {0, (days * 24 + hours) * 60 + minutes};
+}
+constexpr When MonthEnd(int monthsBack) {
+    return {monthsBack, 0};
+}
+
+struct ItemRow {
+    const char16_t* location;
+    const char16_t* container;
+    std::uint32_t category;
+    std::uint32_t itemType;
+    std::uint32_t detectionId;
+    std::uint32_t flags;
+    When when;
+};
+
+// Kernel forms ("\??\", "\SystemRoot") are kept as the driver reported them; the list reply
+// turns them into ordinary paths.
+constexpr ItemRow kItems[] = {
+    {uR"(C:\Users\ana\Descargas\VLC_setup_gratis.exe)", u"", kUnwanted, kAdware, 1001, 0, Ago(0, 2, 14)},
+    {uR"(C:\Users\ana\Descargas\pack.zip\setup\installer.exe)", uR"(C:\Users\ana\Descargas\pack.zip)",
+     kUnwanted, kAdware, 1002, 0, Ago(1, 3, 40)},
+    {uR"(C:\Program Files (x86)\Ask.com\Updater\Updater.exe)", u"", kUnwanted, kToolbar, 2001, 0,
+     Ago(2, 5, 7)},
+    {uR"(C:\Program Files (x86)\Babylon\Babylon Toolbar\BabylonToolbar.dll)", u"", kUnwanted, kToolbar, 2002,
+     0, Ago(3, 1, 55)},
+    {uR"(C:\Users\ana\AppData\Roaming\Conduit\CT3289847\ConduitEngine.dll)", u"", kUnwanted, kToolbar, 2003,
+     kUndone, Ago(4, 6, 21)},
+    {uR"(C:\Users\ana\Documentos\Herramientas\netpass.exe)", u"", kUnwanted, kNetworkTool, 3001, 0,
+     MonthEnd(1)},
+    {uR"(\??\C:\Users\ana\Descargas\PSTools\PsExec.exe)", u"", kUnwanted, kNetworkTool, 3002, kUndone,
+     Ago(6, 9, 3)},
+    {uR"(C:\Users\ana\Descargas\nc111nt\nc.exe)", u"", kUnwanted, kNetworkTool, 3003, kDeleted,
+     Ago(8, 4, 48)},
+    {uR"(C:\Users\ana\AppData\Local\Temp\svchost32.exe)", u"", kSentToLab, kOther, 4001, 0, Ago(9, 11, 30)},
+    {uR"(\SystemRoot\System32\drivers\sysaudio64.sys)", u"", kSentToLab, kOther, 4002, 0, MonthEnd(2)},
+    {uR"(C:\Users\ana\Descargas\factura_marzo.pdf.exe)", u"", kSentToLab, kOther, 4001, kDeleted,
+     Ago(11, 7, 12)},
+    {uR"(\??\C:\Program Files (x86)\Reimage\Reimage Repair\ReimageRepair.exe)", u"", kUnwanted, kOther, 4004,
+     0, Ago(12, 2, 36)},
+    {uR"(C:\Users\ana\AppData\Roaming\WinMiner\xmrig.exe)", u"", kUnwanted, kOther, 4005, kDeleted,
+     Ago(14, 22, 5)},
+    {uR"(C:\Program Files (x86)\Elex\SearchProtect\bin\SPtool.exe)", u"", kUnwanted, kAdware, 1003, 0,
+     Ago(15, 13, 44)},
+    {uR"(C:\Users\ana\Descargas\Instalador_Codecs_Pack.exe)", u"", kUnwanted, kAdware, 1001, kUndone,
+     Ago(17, 8, 19)},
+    {uR"(C:\Users\ana\Escritorio\Juegos\crack_fifa.exe)", u"", kSentToLab, kOther, 4003, kDeleted,
+     Ago(19, 17, 2)},
+    {uR"(C:\Program Files (x86)\Common Files\Conduit\conduitsvc.exe)", u"", kUnwanted, kToolbar, 2003,
+     kHidden, Ago(20, 5, 50)},
+    {uR"(C:\ProgramData\InstallCore\ic_helper.exe)", u"", kUnwanted, kAdware, 1002, kHidden | kDeleted,
+     Ago(22, 10, 27)},
+    {uR"(C:\Users\ana\Descargas\WinRAR_es.exe)", u"", kUnwanted, kAdware, 1002, 0, Ago(24, 3, 9)},
+    {uR"(C:\Users\ana\AppData\Local\Babylon\Setup\BabylonSetup.exe)", u"", kUserRule, kToolbar, 2002, 0,
+     Ago(26, 15, 33)},
+    {uR"(C:\Users\ana\Descargas\Cain\Cain.exe)", u"", kUnwanted, kNetworkTool, 3004, kDeleted | kUndone,
+     Ago(29, 6, 58)},
+    {uR"(\??\C:\Users\ana\AppData\Local\Temp\is-3KQ2P.tmp\setup.tmp)", u"", kUnwanted, kAdware, 1001,
+     kDeleted, Ago(33, 12, 16)},
+    {uR"(C:\Program Files (x86)\Ask.com\Toolbar\askToolbar.dll)", u"", kUnwanted, kToolbar, 2001, kDeleted,
+     Ago(37, 9, 41)},
+    {uR"(C:\Users\ana\Descargas\driver_booster_setup.exe)", u"", kUnwanted, kOther, 4004, 0, Ago(41, 18, 25)},
+    {uR"(\SystemRoot\System32\spool\drivers\x64\3\prnupd.dll)", u"", kSentToLab, kOther, 4002, kUndone,
+     Ago(45, 4, 4)},
+};
+
+QDateTime MomentOf(const When& when, const QDateTime& now) {
+    if (when.monthsBack > 0) {
+        const QDate firstOfMonth(now.date().year(), now.date().month(), 1);
+        const QDate lastDay = firstOfMonth.addMonths(1 - when.monthsBack).addDays(-1);
+        return QDateTime(lastDay, QTime(23, 30), QTimeZone::utc());
+    }
+    return now.addSecs(-60LL * when.minutesAgo);
+}
+
+std::uint32_t InformationIdOf(std::uint32_t detectionId) {
+    for (const DetectionRow& d : kDetections)
+        if (d.id == detectionId)
+            return d.informationId;
+    return 0;
+}
+
+} // namespace
+
+std::uint64_t FileTimeOf(const QDateTime& time) {
+    constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+    return kUnixEpochAsFileTime + static_cast<std::uint64_t>(time.toMSecsSinceEpoch()) * 10000ULL;
+}
+
+std::vector<SampleDetection> SampleDetections() {
+    std::vector<SampleDetection> detections;
+    for (const DetectionRow& d : kDetections)
+        detections.push_back({d.id, QString::fromUtf16(d.name), d.informationId});
+    return detections;
+}
+
+std::vector<SampleItem> SampleItems(const QDateTime& now) {
+    // Whole minutes, as the protection's log would show them.
+    const QDateTime clock = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() / 60 * 60, QTimeZone::utc());
+    std::vector<SampleItem> items;
+    int index = 0;
+    for (const ItemRow& row : kItems) {
+        SampleItem item;
+        item.location = QString::fromUtf16(row.location);
+        item.containerLocation = QString::fromUtf16(row.container);
+        const QString seed = QStringLiteral("ZRUN sample %1 %2").arg(++index).arg(item.location);
+        item.identifier = QCryptographicHash::hash(seed.toUtf8(), QCryptographicHash::Md5);
+        item.actionTime = FileTimeOf(MomentOf(row.when, clock));
+        item.category = row.category;
+        item.itemType = row.itemType;
+        item.informationId = InformationIdOf(row.detectionId);
+        item.detectionId = row.detectionId;
+        item.flags = row.flags;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
