@@ -80,6 +80,7 @@ private Q_SLOTS:
     void fillsFromSeveralPagesAndDescribesTheFirst();
     void membershipRule_data();
     void membershipRule();
+    void hiddenElementsDoNotHideTheirNeighbours();
     void emptyStateNamesTheProduct();
     void selectingTheDescribedItemAgainChangesNothing();
     void clickingAnItemDescribesIt();
@@ -172,6 +173,16 @@ void TestSuspectsForm::membershipRule() {
     QTRY_VERIFY(w.f.controller().NextPosition() == -1);
     w.f.Pump();
     QCOMPARE(w.carousel()->Count(), shown ? 3 : 2);
+}
+
+void TestSuspectsForm::hiddenElementsDoNotHideTheirNeighbours() {
+    // Pages of four: the service's positions run ahead of the store's once one is hidden.
+    auto elements = SampleElements(10);
+    elements[1].flags = 0x400;
+    elements[6].flags = 0x400;
+    Window w(elements);
+    QTRY_COMPARE(w.carousel()->Count(), 8);
+    QCOMPARE(w.f.controller().ItemStore()->Count(), std::size_t(8));
 }
 
 void TestSuspectsForm::emptyStateNamesTheProduct() {

@@ -105,10 +105,13 @@ void CSuspects::ListReply(const ReplyEnvelope* envelope, std::uint64_t generatio
         FailListReply();
         return;
     }
+    // The job names store positions. Hidden elements are never stored, so the service's
+    // position of a page can lie beyond the store's end: the page starts where the store ended.
+    const std::size_t first = m_itemStore->ResetPending() ? 0 : m_itemStore->Count();
     m_itemStore->AppendPage(page->elements);
     if (m_nextPosition == 0)
         m_itemStore->SetResetPending(false);
-    m_worker->AddJob({0, m_nextPosition, static_cast<std::int32_t>(m_itemStore->Count())});
+    m_worker->AddJob({0, static_cast<std::int32_t>(first), static_cast<std::int32_t>(m_itemStore->Count())});
     const std::int32_t asked = m_requestedPosition;
     m_nextPosition = page->nextPosition;
     m_listHandle = static_cast<std::int32_t>(page->listHandle);
