@@ -216,6 +216,9 @@ void Shooter::ItemsAndDescription() {
     }
     Save(picture, QStringLiteral("suspects-description.png"));
     Save(tooltip->grab(), QStringLiteral("review-tooltip.png"), true);
+    if (!m_review.isEmpty())
+        std::printf("hint window %d,%d %dx%d, pointer at %d,%d\n", tooltipArea.x(), tooltipArea.y(),
+                    tooltipArea.width(), tooltipArea.height(), QCursor::pos().x(), QCursor::pos().y());
     ParkPointer();
     console->StopModule();
 }
@@ -248,7 +251,8 @@ void Shooter::WaitingLayer() {
     // A few frames of the animation.
     QTest::qWait(500);
     Save(console->grab(), QStringLiteral("suspects-waiting.png"));
-    WaitUntil([&] { return !layer->isVisible(); }, kSlowServiceMs + 5000, QStringLiteral("the unblock reply"));
+    WaitUntil([&] { return !layer->isVisible(); }, kSlowServiceMs + 5000,
+              QStringLiteral("the unblock reply"));
     console->StopModule();
 }
 
@@ -265,6 +269,8 @@ void Shooter::EmptyState() {
         WaitUntil([&] { return console->Service()->BlockedCount() == 0; }, 5000,
                   QStringLiteral("the service to remove everything"));
         console->Service()->WaitUntilIdle(std::chrono::milliseconds(5000));
+        QTest::qWait(300);
+        Save(console->grab(), QStringLiteral("review-after-remove-all.png"), true);
         console->StopModule();
     }
     // A console started on the emptied quarantine: the state a user finds.

@@ -532,7 +532,9 @@ const stBlaElements* TSuspectsForm::EntryOfPosition(int position) const {
     CBlaItemEx* store = m_controller->ItemStore();
     if (!store || store->Generation() != m_positionsGeneration)
         return nullptr;
-    return m_positions[static_cast<std::size_t>(position)].second;
+    // Looked up by key: an entry the store let go of is never touched.
+    const int index = store->IndexOfKey(m_positions[static_cast<std::size_t>(position)].first);
+    return index < 0 ? nullptr : store->EntryAt(static_cast<std::size_t>(index));
 }
 
 int TSuspectsForm::PositionOfKey(std::int32_t key) const {
@@ -712,8 +714,9 @@ void TSuspectsForm::RemoveItemFromView(std::uint32_t key) {
     PostToHistory(m_controller->Messages().WM_REMOVEHISTORYITEM, key, 0);
     const int position = PositionOfKey(static_cast<std::int32_t>(key));
     if (position >= 0) {
-        lwSuspects2->DeleteItem(position);
+        // The pair goes first: deleting the item redraws and asks for hints of the others.
         m_positions.erase(m_positions.begin() + position);
+        lwSuspects2->DeleteItem(position);
     }
     if (lwSuspects2->Count() == 0) {
         ShowEmptyState();
