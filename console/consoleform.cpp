@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -192,9 +193,26 @@ bool TConsoleForm::StartModule() {
         m_suspectsWindow->move(0, 0);
         m_suspectsWindow->show();
     }
-    if (m_service)
-        ShowStatus(m_service->StatusText());
+    // The quarantine changes under the user's hands: keep the line in step with it.
+    auto* refresh = new QTimer(this);
+    refresh->setInterval(1000);
+    connect(refresh, &QTimer::timeout, this, &TConsoleForm::RefreshStatus);
+    refresh->start();
+    RefreshStatus();
     return true;
+}
+
+void TConsoleForm::RefreshStatus() {
+    if (!m_service)
+        return;
+    const bool english = m_options.language == QLatin1String("en");
+    if (!english) {
+        ShowStatus(m_service->StatusText());
+        return;
+    }
+    const int shown = m_service->BlockedCount();
+    ShowStatus(shown == 1 ? QStringLiteral("Protection on · 1 blocked item")
+                          : QStringLiteral("Protection on · %1 blocked items").arg(shown));
 }
 
 void TConsoleForm::StopModule() {

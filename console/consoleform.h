@@ -28,6 +28,7 @@ public:
     QWidget* SuspectsWindow() const { return m_suspectsWindow; }
     ProtectionService* Service() const { return m_service.get(); }
     const QString& LastError() const { return m_lastError; }
+    const ConsoleTranslator& Translator() const { return m_translator; }
 
 protected:
     bool event(QEvent* event) override;
@@ -37,6 +38,7 @@ private:
     void BuildLayout();
     void SkinWindow(QWidget* window);
     void ShowStatus(const QString& text);
+    void RefreshStatus();
     QString LibraryPath(const QString& file) const;
     void PointProductSettingsHere();
 

@@ -1,8 +1,13 @@
 #include "hostobjects.h"
 
+#include "englishcatalogue.h"
+
 #include <algorithm>
 
-ConsoleTranslator::ConsoleTranslator(QString language) : m_language(std::move(language)) {}
+ConsoleTranslator::ConsoleTranslator(QString language) : m_language(std::move(language)) {
+    if (m_language == QLatin1String("en"))
+        m_catalogue = EnglishCatalogue();
+}
 
 int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, char16_t* buffer,
                                  uint32_t* capacity) {
@@ -10,8 +15,11 @@ int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, cha
     if (!key || !buffer || !capacity || m_language == QLatin1String("es"))
         return 0;
     const auto it = m_catalogue.constFind(QString::fromUtf16(key));
-    if (it == m_catalogue.constEnd())
+    if (it == m_catalogue.constEnd()) {
+        if (!m_misses.contains(QString::fromUtf16(key)))
+            m_misses << QString::fromUtf16(key);
         return 0;
+    }
     const QString& text = it.value();
     const auto needed = static_cast<uint32_t>(text.size()) + 1;
     if (needed > *capacity) {

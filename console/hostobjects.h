@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <zrun/suspects.h>
 
@@ -19,11 +20,14 @@ public:
     const QString& Language() const { return m_language; }
     void SetCatalogue(QHash<QString, QString> catalogue) { m_catalogue = std::move(catalogue); }
     int Queries() const { return m_queries; }
+    // Keys asked for that the catalogue lacks (Spanish asks for none).
+    const QStringList& Misses() const { return m_misses; }
 
 private:
     QString m_language;
     QHash<QString, QString> m_catalogue;
     int m_queries = 0;
+    QStringList m_misses;
 };
 
 // The six configuration values the module reads.

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void showsEveryBlockedItemOfTheService();
     void removingAnItemChangesBothSides();
     void theQuarantineOutlivesTheConsole();
+    void speaksEnglishThroughItsCatalogue();
     void aModuleThatCannotLoadIsReported();
 
 private:
@@ -90,6 +91,26 @@ void TestConsoleEndToEnd::theQuarantineOutlivesTheConsole() {
     QVERIFY(again.StartModule());
     QCOMPARE(again.Service()->BlockedCount(), left);
     QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(again), left, 20000);
+}
+
+void TestConsoleEndToEnd::speaksEnglishThroughItsCatalogue() {
+    ConsoleOptions options = Options(m_dir.filePath(QStringLiteral("english.sqlite")), true);
+    options.language = QStringLiteral("en");
+    TConsoleForm console(options);
+    console.show();
+    QVERIFY(console.StartModule());
+    QTRY_VERIFY_WITH_TIMEOUT(CarouselCount(console) > 0, 20000);
+    QWidget* window = console.SuspectsWindow();
+    QCOMPARE(window->findChild<QWidget*>(QStringLiteral("lblStatus"))->property("text").toString(),
+             QStringLiteral("Recycle bin"));
+    QCOMPARE(window->findChild<QAbstractButton*>(QStringLiteral("btnRemove"))->text(),
+             QStringLiteral("Remove it"));
+    QVERIFY(window->findChild<QWidget*>(QStringLiteral("lblInformation1"))
+                ->property("HTMLText")
+                .toString()
+                .contains(QStringLiteral("Why did we block it?")));
+    // Every text the window asked for so far has its English.
+    QVERIFY2(console.Translator().Misses().isEmpty(), qPrintable(console.Translator().Misses().join(u'|')));
 }
 
 void TestConsoleEndToEnd::aModuleThatCannotLoadIsReported() {

@@ -1,0 +1,66 @@
+#include "englishcatalogue.h"
+
+QHash<QString, QString> EnglishCatalogue() {
+    const char* const pairs[][2] = {
+        // Suspects window.
+        {"Papelera de reciclaje", "Recycle bin"},
+        {"<a href=\"#\">Restaurar archivos neutralizados...</a>",
+         "<a href=\"#\">Restore neutralised files...</a>"},
+        {"No bloquearlo", "Unblock it"},
+        {"Eliminarlo", "Remove it"},
+        {"Si alguna vez %s neutraliza un programa que deseas utilizar puedes recuperarlo desde aquí",
+         "If %s ever neutralises a program you want to use, you can get it back here"},
+        {"Desbloqueando elemento...", "Unblocking item..."},
+        // Descriptions and the reasons of the unblock warning.
+        {"Está bloqueado por ser <b>una aplicación publicitaria</b>.",
+         "Blocked for being <b>an adware application</b>."},
+        {"Está bloqueado por ser <b>una barra de herramientas</b>.", "Blocked for being <b>a toolbar</b>."},
+        {"Está bloqueado por ser <b>una herramienta de administración de red</b>.",
+         "Blocked for being <b>a network administration tool</b>."},
+        {"Está bloqueado por ser un programa posiblemente no deseado.",
+         "Blocked for being a potentially unwanted program."},
+        {"Está bloqueado porque <b>podría estar infectado por un virus</b> y se ha enviado al laboratorio de "
+         "%s para "
+         "analizarlo en detalle.",
+         "Blocked because <b>it could be infected by a virus</b>; it has been sent to the %s laboratory for "
+         "a "
+         "detailed analysis."},
+        {"¿Por qué lo hemos bloqueado?", "Why did we block it?"},
+        {"%s, bloqueado por ser <b>una aplicación publicitaria</b>.",
+         "%s, blocked for being <b>an adware application</b>."},
+        {"%s, bloqueado por ser <b>una barra de herramientas</b>.",
+         "%s, blocked for being <b>a toolbar</b>."},
+        {"%s, bloqueado por ser <b>una herramienta de administración de red</b>.",
+         "%s, blocked for being <b>a network administration tool</b>."},
+        {"%s, bloqueado por ser un programa posiblemente no deseado.",
+         "%s, blocked for being a potentially unwanted program."},
+        // The unblock warning.
+        {"No bloquear elemento", "Unblock item"},
+        {"Vas a desbloquear el elemento:", "You are about to unblock the item:"},
+        {"<B>%s recomienda no desbloquear éste elemento</B> ya que podría resultar muy perjudicial para el "
+         "funcionamiento de tu PC y la integridad de tus archivos.",
+         "<B>%s recommends not unblocking this item</B>: it could seriously harm your PC and the integrity "
+         "of your "
+         "files."},
+        {"¿Deseas ignorar la recomendación y continuar?",
+         "Do you want to ignore the recommendation and go on?"},
+        {"Sí, deseo continuar", "Yes, go on"},
+        {"No", "No"},
+        {"Sí", "Yes"},
+        {"Aceptar", "OK"},
+        // The message window.
+        {"Ha ocurrido un error inesperado", "An unexpected error occurred"},
+        {"Ha ocurrido un error inesperado con el Código %d", "An unexpected error occurred (code %d)"},
+        {"Si quieres ayudarnos a mejorar <A HREF=\"sendSugest\">envíanos una sugerencia</A> con información "
+         "acerca de "
+         "este error y cómo se ha producido.",
+         "If you want to help us improve, <A HREF=\"sendSugest\">send us a suggestion</A> about this error "
+         "and how it "
+         "came about."},
+        {"Cerrar", "Close"},
+    };
+    QHash<QString, QString> catalogue;
+    for (const auto& pair : pairs)
+        catalogue.insert(QString::fromUtf8(pair[0]), QString::fromUtf8(pair[1]));
+    return catalogue;
+}
