@@ -54,6 +54,18 @@ bool CSuspects::SetBusyStateOfKey(std::uint32_t key, std::int32_t state) {
     return index >= 0 && m_itemStore->SetBusyStateAt(static_cast<std::size_t>(index), state);
 }
 
+std::uint32_t CSuspects::SendItemAction(std::uint32_t code, const ST_BLELEMENT::Identifier& identifier,
+                                        ISendToIPCEx::IServerCallback* handler, std::uint32_t notSentCode) {
+    if (!m_sender)
+        return notSentCode;
+    CMsgModBlaActions request;
+    FillAction(request, code, identifier);
+    const std::uint32_t status = Send(kListModule, request, handler);
+    if (status == 0)
+        return 0;
+    return status == kRefused ? kRefusedBySender : notSentCode;
+}
+
 void CSuspects::Unblock(std::uint32_t key, std::uint32_t layerSelector) {
     ST_BLELEMENT::Identifier identifier{};
     if (!m_itemStore || !m_itemStore->IdentifierOfKey(key, identifier)) {
@@ -61,22 +73,11 @@ void CSuspects::Unblock(std::uint32_t key, std::uint32_t layerSelector) {
         PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, layerSelector, 0);
         return;
     }
-    CMsgModBlaActions request;
-    FillAction(request, kActionUnblock, identifier);
-    m_statusCode = 0;
     auto* window = SuspectsWindow();
     auto* handler =
         new CUnblockMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEUNBLOCKIMTEMLAYER,
                         m_messages.WM_UNBLOCKITEM, key, layerSelector);
-    if (!m_sender) {
-        m_statusCode = kUnblockNotSent;
-    } else {
-        const std::uint32_t status = Send(kListModule, request, handler);
-        if (status == kRefused)
-            m_statusCode = kRefusedBySender;
-        else if (status != 0)
-            m_statusCode = kUnblockNotSent;
-    }
+    m_statusCode = SendItemAction(kActionUnblock, identifier, handler, kUnblockNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
@@ -91,21 +92,10 @@ void CSuspects::Reblock(std::uint32_t key) {
         PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, 1, 0);
         return;
     }
-    CMsgModBlaActions request;
-    FillAction(request, kActionReblock, identifier);
-    m_statusCode = 0;
     auto* window = SuspectsWindow();
     auto* handler = new CReblockMsg(window ? platform::HandleOf(window) : 0,
                                     m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, m_messages.WM_REBLOCKITEM, key);
-    if (!m_sender) {
-        m_statusCode = kReblockNotSent;
-    } else {
-        const std::uint32_t status = Send(kListModule, request, handler);
-        if (status == kRefused)
-            m_statusCode = kRefusedBySender;
-        else if (status != 0)
-            m_statusCode = kReblockNotSent;
-    }
+    m_statusCode = SendItemAction(kActionReblock, identifier, handler, kReblockNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
@@ -115,20 +105,9 @@ void CSuspects::Reblock(std::uint32_t key) {
 }
 
 void CSuspects::Remove(std::uint32_t key, const ST_BLELEMENT& element) {
-    CMsgModBlaActions request;
-    FillAction(request, kActionRemove, element.identifier);
-    m_statusCode = 0;
     auto* window = SuspectsWindow();
     auto* handler = new CDeleteMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEITEM, key);
-    if (!m_sender) {
-        m_statusCode = kRemoveNotSent;
-    } else {
-        const std::uint32_t status = Send(kListModule, request, handler);
-        if (status == kRefused)
-            m_statusCode = kRefusedBySender;
-        else if (status != 0)
-            m_statusCode = kRemoveNotSent;
-    }
+    m_statusCode = SendItemAction(kActionRemove, element.identifier, handler, kRemoveNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
@@ -137,11 +116,9 @@ void CSuspects::Remove(std::uint32_t key, const ST_BLELEMENT& element) {
 }
 
 bool CSuspects::RemoveAll() {
-    CMsgModBlaActions request;
-    FillAction(request, kActionRemoveAll, ST_BLELEMENT::Identifier{});
     auto* window = SuspectsWindow();
     auto* handler = new CDeleteAllMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEALLITEMS);
-    if (Send(kListModule, request, handler) != 0) {
+    if (SendItemAction(kActionRemoveAll, ST_BLELEMENT::Identifier{}, handler, kRemoveNotSent) != 0) {
         delete handler;
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -120,6 +121,9 @@ private:
     void LockPage();
     void UnlockPage();
     bool SetBusyStateOfKey(std::uint32_t key, std::int32_t state);
+    // Sends an item action; 0 when it is on its way, else the status code of the failure.
+    std::uint32_t SendItemAction(std::uint32_t code, const std::array<std::uint8_t, 16>& identifier,
+                                 ISendToIPCEx::IServerCallback* handler, std::uint32_t notSentCode);
     void PostToSuspects(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
 
     // Fields in the controller's declared order.

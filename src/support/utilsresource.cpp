@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeDatabase>
@@ -96,7 +97,16 @@ QIcon DesktopIcon(const QString& path) {
         name = name.mid(cut + 1);
     const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     QIcon icon;
-    if (type.isValid()) {
+    // The desktop knows Windows libraries and drivers only as unknown bytes; they are code.
+    static const QStringList windowsBinaries{QStringLiteral("dll"), QStringLiteral("sys"),
+                                             QStringLiteral("ocx"), QStringLiteral("cpl"),
+                                             QStringLiteral("drv"), QStringLiteral("scr")};
+    if (windowsBinaries.contains(QFileInfo(name).suffix(), Qt::CaseInsensitive)) {
+        icon = QIcon::fromTheme(QStringLiteral("application-x-sharedlib"));
+        if (icon.isNull())
+            icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    }
+    if (icon.isNull() && type.isValid()) {
         icon = QIcon::fromTheme(type.iconName());
         if (icon.isNull())
             icon = QIcon::fromTheme(type.genericIconName());

@@ -660,6 +660,16 @@ void TSuspectsForm::ShowWaitingLayer() {
     ImageBackgroundUnblock->Clear();
     const QPixmap snapshot = grab();
     pnlWaitingUnblock->setGeometry(0, 0, width(), height());
+
+    // The picture centred, the text 5 px below it.
+    const QSize picture = ImageUndo->HasPicture() ? ImageUndo->PictureSize() : QSize(0, 0);
+    const int top = pnlWaitingUnblock->height() / 2 - picture.height() / 2;
+    const int left = pnlWaitingUnblock->width() / 2 - picture.width() / 2;
+    ImageUndo->setGeometry(left, top, picture.width(), picture.height());
+    lblUndoAction->setGeometry(0, top + picture.height() + 5, pnlWaitingUnblock->width(),
+                               lblUndoAction->sizeHint().height());
+
+    // The window's own picture under 40 % black.
     QImage darkened(snapshot.size(), QImage::Format_ARGB32_Premultiplied);
     darkened.setDevicePixelRatio(snapshot.devicePixelRatio());
     darkened.fill(Qt::transparent);
@@ -669,15 +679,18 @@ void TSuspectsForm::ShowWaitingLayer() {
         QColor shade = kLayerColour;
         shade.setAlpha(kLayerAlpha);
         painter.fillRect(QRect(QPoint(0, 0), snapshot.deviceIndependentSize().toSize()), shade);
+        // A quiet plate behind the picture and its text, so that neither fights the items
+        // showing through the shade.
+        const int textWidth = lblUndoAction->fontMetrics().horizontalAdvance(lblUndoAction->text());
+        const QRect text((width() - textWidth) / 2, lblUndoAction->y(), textWidth, lblUndoAction->height());
+        const QRect plate = (ImageUndo->geometry() | text).adjusted(-14, -10, 14, 10);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QColor(0x5E, 0x5D, 0x5D, 140));
+        painter.setBrush(QColor(0x2D, 0x2D, 0x2E, 235));
+        painter.drawRoundedRect(QRectF(plate).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
     }
     ImageBackgroundUnblock->setGeometry(pnlWaitingUnblock->rect());
     ImageBackgroundUnblock->SetPicture(darkened);
-    const QSize picture = ImageUndo->HasPicture() ? ImageUndo->PictureSize() : QSize(0, 0);
-    const int top = pnlWaitingUnblock->height() / 2 - picture.height() / 2;
-    const int left = pnlWaitingUnblock->width() / 2 - picture.width() / 2;
-    ImageUndo->setGeometry(left, top, picture.width(), picture.height());
-    lblUndoAction->setGeometry(0, top + picture.height() + 5, pnlWaitingUnblock->width(),
-                               lblUndoAction->sizeHint().height());
     ImageUndo->SetTransparent(false);
     ImageUndo->SetTransparent(true);
     pnlWaitingUnblock->show();
