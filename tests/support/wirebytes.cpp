@@ -40,6 +40,57 @@ Writer& Writer::id(const std::array<std::uint8_t, 16>& id) {
     return *this;
 }
 
+bool Reader::u32(std::uint32_t& v) {
+    if (m_size - m_at < 4)
+        return false;
+    v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(m_data[m_at + i]) << (8 * i);
+    m_at += 4;
+    return true;
+}
+
+bool Reader::i32(std::int32_t& v) {
+    std::uint32_t u = 0;
+    if (!u32(u))
+        return false;
+    v = static_cast<std::int32_t>(u);
+    return true;
+}
+
+bool Reader::u64(std::uint64_t& v) {
+    std::uint32_t lo = 0, hi = 0;
+    if (!u32(lo) || !u32(hi))
+        return false;
+    v = (static_cast<std::uint64_t>(hi) << 32) | lo;
+    return true;
+}
+
+bool Reader::id(std::array<std::uint8_t, 16>& v) {
+    if (m_size - m_at < v.size())
+        return false;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = m_data[m_at + i];
+    m_at += v.size();
+    return true;
+}
+
+bool Reader::text(std::u16string& s) {
+    std::uint32_t n = 0;
+    if (!u32(n) || n == 0 || (m_size - m_at) / 2 < n)
+        return false;
+    s.clear();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const auto c = static_cast<char16_t>(m_data[m_at] | (m_data[m_at + 1] << 8));
+        m_at += 2;
+        if (i + 1 < n)
+            s.push_back(c);
+        else if (c != 0)
+            return false;
+    }
+    return true;
+}
+
 std::array<std::uint8_t, 16> IdOf(std::uint8_t seed) {
     std::array<std::uint8_t, 16> id{};
     for (std::size_t i = 0; i < id.size(); ++i)
@@ -85,50 +136,6 @@ Bytes DetectionInfoReply(std::int32_t result,
     return Envelope(0x4002000, result, w.bytes());
 }
 
-namespace {
-
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    bool u32(std::uint32_t& v) {
-        if (m_size - m_at < 4 || m_at > m_size)
-            return false;
-        v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= static_cast<std::uint32_t>(m_data[m_at + i]) << (8 * i);
-        m_at += 4;
-        return true;
-    }
-    bool u64(std::uint64_t& v) {
-        std::uint32_t lo = 0, hi = 0;
-        if (!u32(lo) || !u32(hi))
-            return false;
-        v = (static_cast<std::uint64_t>(hi) << 32) | lo;
-        return true;
-    }
-    bool text(std::u16string& s) {
-        std::uint32_t n = 0;
-        if (!u32(n) || n == 0 || (m_size - m_at) / 2 < n)
-            return false;
-        s.clear();
-        for (std::uint32_t i = 0; i < n; ++i) {
-            const char16_t c = static_cast<char16_t>(m_data[m_at] | (m_data[m_at + 1] << 8));
-            m_at += 2;
-            if (i + 1 < n)
-                s.push_back(c);
-        }
-        return true;
-    }
-    std::size_t at() const { return m_at; }
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_at = 0;
-};
-
-} // namespace
-
 Request ParseRequest(const std::uint8_t* data, std::size_t size) {
     Request r;
     Reader in(data, size);
@@ -149,8 +156,8 @@ std::uint32_t Request::BodyU32(std::size_t index) const {
     std::uint32_t v = 0;
     if (body.size() < (index + 1) * 4)
         return 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(body[index * 4 + i]) << (8 * i);
+    Reader in(body.data() + index * 4, 4);
+    in.u32(v);
     return v;
 }
 

@@ -27,6 +27,24 @@ private:
     Bytes m_bytes;
 };
 
+// Reads little-endian values and wide texts, refusing to run past the end.
+class Reader {
+public:
+    Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    bool u32(std::uint32_t& v);
+    bool i32(std::int32_t& v);
+    bool u64(std::uint64_t& v); // low half first
+    bool id(std::array<std::uint8_t, 16>& v);
+    bool text(std::u16string& s); // the count includes the closing 0, which must be there
+    bool atEnd() const { return m_at == m_size; }
+    std::size_t at() const { return m_at; }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_at = 0;
+};
+
 // One element as it travels in a list page reply.
 struct Element {
     std::uint32_t reservedA = 0;
@@ -47,7 +65,8 @@ std::array<std::uint8_t, 16> IdOf(std::uint8_t seed);
 
 inline const std::u16string kEnvelopeName = u"class CNanoMessageBase *";
 
-// A reply envelope around payload bytes (payload = class name text + body), or none.
+// A reply envelope around payload bytes (payload = class name text + body), or none. Requests
+// share it, their header word standing as the result.
 Bytes Envelope(std::uint32_t moduleId, std::int32_t result, const Bytes& payload);
 Bytes ListPayload(const std::vector<Element>& elements, std::int32_t nextPosition, std::uint32_t listHandle);
 Bytes ListReply(std::int32_t result, std::uint32_t listHandle, const std::vector<Element>& elements,

@@ -1,21 +1,16 @@
 #pragma once
 
-#include "platform/hooks.h"
+#include "forms/zrundialog.h"
 
-#include <QDialog>
 #include <QString>
 
-class QKeyEvent;
-class QLabel;
 class THTMLabel;
-class TImage;
-class TZRUNBorder;
 class TZRUNButton;
 
 // The question asked before an action the user may regret: a title, an alert picture, three
 // marked-up lines and two buttons whose captions the caller chooses. It is SuspectsActionForm
-// while it exists.
-class TSuspectsActionForm final : public QDialog {
+// while it exists. Closing the window by any way but the accept button cancels.
+class TSuspectsActionForm final : public TZRUNDialog {
     Q_OBJECT
 
 public:
@@ -36,38 +31,22 @@ public:
     // Runs the window modally (tests may script the answer): kAccepted, else kCancelled.
     int ShowModal();
 
-    // Form handlers.
-    void btnCloseClick();
-    // Closing the window by any way but the accept button cancels.
-    void reject() override;
-
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void BuildForm();
     void LoadPictures();
-    bool FormShortCut(QObject* target, QKeyEvent* event);
     void LayoutButtons();
     void LayoutContent();
-    void CentreOnScreen();
 
     void* m_resourceLibrary = nullptr;
-    platform::HookHandle m_keyboardHook = 0;
     bool m_cancelFirst = false;
 
-    QWidget* pnlCaption = nullptr;
-    QLabel* lblCaption = nullptr;
-    TZRUNButton* btnClose = nullptr;
-    QWidget* PanelContent = nullptr;
-    TImage* ImageAlert = nullptr;
     QWidget* PanelMessages = nullptr;
     THTMLabel* LMessage1 = nullptr;
     THTMLabel* LMessage2 = nullptr;
     THTMLabel* LMessage3 = nullptr;
-    QWidget* pnlButtons = nullptr;
     TZRUNButton* BAceptar = nullptr;
     TZRUNButton* BCancelar = nullptr;
-    TZRUNBorder* wndBorder = nullptr;
 };

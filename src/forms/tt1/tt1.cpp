@@ -29,6 +29,10 @@ constexpr int kHideTimerInterval = 100;
 constexpr QSize kDesignSize(570, 328);
 constexpr std::uint32_t kBackgroundPicture = 21047;
 constexpr QColor kBodyColor(0x2A, 0x2A, 0x2D);
+// The registered variants (right and left).
+constexpr int kVariantTextWidth = 400;
+constexpr QSize kVariantSize(434, 320);
+constexpr int kVariantHideDelay = 2000;
 
 std::int64_t MonotonicMilliseconds() {
     static QElapsedTimer clock = [] {
@@ -55,12 +59,20 @@ TfrmTT1::TfrmTT1(QWidget* owner)
     tooltips::InstallHook();
 }
 
-TfrmTT1::TfrmTT1(QWidget* owner, void* resourceLibrary, int textWidth)
+TfrmTT1::TfrmTT1(QWidget* owner, void* resourceLibrary, const QString& name, int direction, int offsetX,
+                 int offsetY, const std::array<std::uint32_t, 8>& borderPictures)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
-      m_textWidth(textWidth), m_resourceLibrary(resourceLibrary) {
+      m_textWidth(kVariantTextWidth), m_resourceLibrary(resourceLibrary) {
     BuildForm();
     ShowPngResource(imgCenterCenter, m_resourceLibrary, kBackgroundPicture);
+    setObjectName(name);
+    resize(kVariantSize);
+    tooltips::RegisterTooltipWindow(
+        TZrToolTipFormInfo{this, true, QStringLiteral("black"), direction, offsetX, offsetY});
+    tooltips::SetHideDelay(kVariantHideDelay);
+    if (m_resourceLibrary)
+        SetBorderPictures(borderPictures);
 }
 
 TfrmTT1::~TfrmTT1() {

@@ -56,8 +56,11 @@ public:
     void timHideToolTipTimer();
 
 protected:
-    // For the variants: not the shared instance, pictures from the resource library.
-    TfrmTT1(QWidget* owner, void* resourceLibrary, int textWidth);
+    // For the variants: not the shared instance, pictures from the resource library. The window
+    // is named, registers for its direction and offsets (see TZrToolTipFormInfo) and takes the
+    // frame pictures when there is a library.
+    TfrmTT1(QWidget* owner, void* resourceLibrary, const QString& name, int direction, int offsetX,
+            int offsetY, const std::array<std::uint32_t, 8>& borderPictures);
 
     // The eight frame pictures in TZRUNBorder's order; the client area moves inside them.
     void SetBorderPictures(const std::array<std::uint32_t, 8>& ids);

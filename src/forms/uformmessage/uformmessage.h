@@ -1,18 +1,13 @@
 #pragma once
 
-#include "platform/hooks.h"
+#include "forms/zrundialog.h"
 #include "platform/loader.h"
 
-#include <QDialog>
 #include <QString>
 #include <cstdint>
 
 struct ZrunTranslationSource;
-class QKeyEvent;
-class QLabel;
 class THTMLabel;
-class TImage;
-class TZRUNBorder;
 class TZRUNButton;
 
 // What the caller of a catalogued message hands over.
@@ -37,7 +32,7 @@ int ShowMessageWindow(int selector, const QString& title, const QString& first, 
 
 // The module's message box: borderless, rounded, skinned, dragged by its caption bar. It opens
 // its own copy of the resource library and holds it for its life.
-class TFormMessage final : public QDialog {
+class TFormMessage final : public TZRUNDialog {
     Q_OBJECT
 
 public:
@@ -67,41 +62,26 @@ public:
 
     // Form handlers.
     void LMessage2AnchorClick(const QString& anchor);
-    void btnCloseClick();
-
-    // Closing the window by any way but its buttons answers as the close button does.
-    void reject() override;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void BuildForm();
     void LoadPictures();
-    bool FormShortCut(QObject* target, QKeyEvent* event);
     void LayoutButtons();
     void LayoutContent();
-    void CentreOnScreen();
 
     platform::CLoader m_resources;
-    platform::HookHandle m_keyboardHook = 0;
     stMessageRequest::LinkAction m_linkAction = nullptr;
     void* m_linkContext = nullptr;
     std::uint32_t m_linkExtra = 0;
     int m_selector = kSingleButton;
 
-    QWidget* pnlCaption = nullptr;
-    QLabel* lblCaption = nullptr;
-    TZRUNButton* btnClose = nullptr;
-    QWidget* PanelContent = nullptr;
-    TImage* ImageAlert = nullptr;
     QWidget* PanelResize = nullptr;
     THTMLabel* LMessage1 = nullptr;
     THTMLabel* LMessage2 = nullptr;
-    QWidget* pnlButtons = nullptr;
     TZRUNButton* BAceptar = nullptr;
     TZRUNButton* BCancelar = nullptr;
     TZRUNButton* BSoloAceptar = nullptr;
-    TZRUNBorder* wndBorder = nullptr;
 };
