@@ -19,8 +19,11 @@ namespace {
 const char kOpinionDefault[] = "https://www.norviksoftware.com/zrun/opinion?source=suspects&context=%1";
 const char kMalwareDefault[] = "https://www.norviksoftware.com/zrun/malware-info?detection=%2&context=%1";
 
+// The library is released after every launch: no text handed to Qt may point into it, so
+// every string here is a copy, never a literal's static data.
 QString Address(const char* key, const char* fallback) {
-    QSettings settings(QSettings::UserScope, QStringLiteral("Norvik Software"), QStringLiteral("ZRUNUtils"));
+    QSettings settings(QSettings::UserScope, QString::fromLatin1("Norvik Software"),
+                       QString::fromLatin1("ZRUNUtils"));
     const QString value = settings.value(QLatin1String(key)).toString();
     return value.isEmpty() ? QString::fromLatin1(fallback) : value;
 }

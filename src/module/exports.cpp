@@ -3,6 +3,10 @@
 #include "module/suspects.h"
 
 #include <QWidget>
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
 #include <zrun/suspects.h>
 
 namespace {
@@ -10,12 +14,26 @@ namespace {
 // The current controller; at most one exists.
 CSuspects* g_controller = nullptr;
 
+// Qt keeps data of the module (meta-objects, font and style caches holding its texts) until
+// the application ends, so once started the module must stay mapped even if its host
+// releases it.
+void KeepLoaded() {
+#if !defined(_WIN32)
+    static bool kept = false;
+    Dl_info info{};
+    if (kept || dladdr(reinterpret_cast<const void*>(&KeepLoaded), &info) == 0 || !info.dli_fname)
+        return;
+    kept = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+#endif
+}
+
 } // namespace
 
 extern "C" {
 
 ZRUN_MODULE_API int32_t ZRUN_Initialize(uintptr_t launchContext) {
     try {
+        KeepLoaded();
         auto* controller = new CSuspects(launchContext);
         // A second initialisation replaces the controller; the first one must not be left
         // running with its worker and windows.

@@ -488,7 +488,7 @@ void TSuspectsForm::FillData(std::int32_t first, std::int32_t end) {
     lwSuspects2->BeginUpdate();
     const std::uint64_t generation = store->Generation();
     if (generation != m_positionsGeneration) {
-        // Pairs of an emptied store name nothing any more.
+        // Keys of an emptied store name nothing any more.
         m_positions.clear();
         m_positionsGeneration = generation;
     }
@@ -496,7 +496,7 @@ void TSuspectsForm::FillData(std::int32_t first, std::int32_t end) {
         const stBlaElements* entry = store->EntryAt(static_cast<std::size_t>(i));
         if (!entry || !Belongs(entry->element))
             continue;
-        m_positions.emplace_back(entry->key, entry);
+        m_positions.push_back(entry->key);
         const int item = lwSuspects2->AddItem();
         lwSuspects2->SetItemFontColor(item, Qt::white);
     }
@@ -533,13 +533,13 @@ const stBlaElements* TSuspectsForm::EntryOfPosition(int position) const {
     if (!store || store->Generation() != m_positionsGeneration)
         return nullptr;
     // Looked up by key: an entry the store let go of is never touched.
-    const int index = store->IndexOfKey(m_positions[static_cast<std::size_t>(position)].first);
+    const int index = store->IndexOfKey(m_positions[static_cast<std::size_t>(position)]);
     return index < 0 ? nullptr : store->EntryAt(static_cast<std::size_t>(index));
 }
 
 int TSuspectsForm::PositionOfKey(std::int32_t key) const {
     for (std::size_t i = 0; i < m_positions.size(); ++i)
-        if (static_cast<std::int32_t>(m_positions[i].first) == key)
+        if (static_cast<std::int32_t>(m_positions[i]) == key)
             return static_cast<int>(i);
     return -1;
 }
@@ -550,7 +550,7 @@ void TSuspectsForm::lwSuspects2ItemSelect(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= m_positions.size())
         return;
     CBlaItemEx* store = m_controller->ItemStore();
-    const int storeIndex = store->IndexOfKey(m_positions[static_cast<std::size_t>(index)].first);
+    const int storeIndex = store->IndexOfKey(m_positions[static_cast<std::size_t>(index)]);
     stBlaElements entry;
     if (storeIndex < 0 || store->Generation() != m_positionsGeneration ||
         !store->CopyEntry(static_cast<std::size_t>(storeIndex), entry))
@@ -727,7 +727,7 @@ void TSuspectsForm::RemoveItemFromView(std::uint32_t key) {
     PostToHistory(m_controller->Messages().WM_REMOVEHISTORYITEM, key, 0);
     const int position = PositionOfKey(static_cast<std::int32_t>(key));
     if (position >= 0) {
-        // The pair goes first: deleting the item redraws and asks for hints of the others.
+        // The key goes first: deleting the item redraws and asks for hints of the others.
         m_positions.erase(m_positions.begin() + position);
         lwSuspects2->DeleteItem(position);
     }

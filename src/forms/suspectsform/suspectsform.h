@@ -8,7 +8,6 @@
 #include <QWidget>
 #include <cstdint>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 class CSuspects;
@@ -107,9 +106,10 @@ private:
     const ZrunTranslationSource* m_translator = nullptr;
     std::uint32_t m_updateMessage = 0;
     std::int32_t m_selectedKey = -1;
-    // One pair per carousel item, in carousel order.
-    std::vector<std::pair<std::uint32_t, const stBlaElements*>> m_positions;
-    // The store's generation the pairs were taken from; a newer one means they are gone.
+    // The key of each carousel item, in carousel order. Entries are looked up by key, never
+    // kept by address: the store may let one go before the view hears of it.
+    std::vector<std::uint32_t> m_positions;
+    // The store's generation the keys were taken from; a newer one means they are gone.
     std::uint64_t m_positionsGeneration = 0;
     bool m_scrollLeft = false;
     std::recursive_mutex m_viewLock;
