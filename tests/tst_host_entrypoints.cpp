@@ -59,6 +59,7 @@ private Q_SLOTS:
     void flagOffDestroysTheEarlierWindowAndGivesNull();
     void twoCreationsGiveTwoWindowsAndDestroyTheFirst();
     void windowSitsInTheParentAndIsExported();
+    void staysLoadedAfterTheHostReleasesIt();
 
 private:
     void* Create(IZrunConfiguration* configuration);
@@ -176,6 +177,20 @@ void TestHostEntryPoints::windowSitsInTheParentAndIsExported() {
     QCOMPARE(static_cast<void*>(*exported), static_cast<void*>(window));
     m.uninitialize();
     QVERIFY(*exported == nullptr);
+}
+
+void TestHostEntryPoints::staysLoadedAfterTheHostReleasesIt() {
+    // Qt keeps data of the module's windows; unmapping it under Qt would leave it dangling.
+    QCOMPARE(m.initialize(1), 1);
+    QVERIFY(Create(nullptr) != nullptr);
+    QCOMPARE(m.uninitialize(), 1);
+    void* again = dlopen(ZRUN_BIN_DIR "/ZRUNSuspects.so", RTLD_NOW | RTLD_LOCAL);
+    QVERIFY(again);
+    dlclose(again);
+    dlclose(m.handle); // the host lets go of its own reference
+    void* stillThere = dlopen(ZRUN_BIN_DIR "/ZRUNSuspects.so", RTLD_NOW | RTLD_NOLOAD);
+    QVERIFY(stillThere != nullptr);
+    m.handle = stillThere; // cleanup() still uses the entry points
 }
 
 QTEST_MAIN(TestHostEntryPoints)
