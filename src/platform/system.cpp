@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QCursor>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
 #include <QWidget>
@@ -62,7 +63,8 @@ QString ModuleFileOf(const void* address) {
     Dl_info info{};
     if (!address || dladdr(address, &info) == 0 || !info.dli_fname)
         return {};
-    return QString::fromLocal8Bit(info.dli_fname);
+    // A program started by a relative path reports that path: make it whole.
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
 #endif
 }
 
