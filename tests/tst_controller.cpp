@@ -93,7 +93,7 @@ void TestController::constructionDoesNothingElse() {
     QVERIFY(controller.Worker() == nullptr);
     QVERIFY(controller.ItemStore() == nullptr);
     QVERIFY(controller.ActionsEnabled());
-    QVERIFY(controller.ConfigurationTextA().isEmpty());
+    QVERIFY(controller.ProductName().isEmpty());
     QVERIFY(!platform::HasApplicationIdleHook());
 }
 
@@ -117,9 +117,9 @@ void TestController::flagOffOnASecondCallDestroysTheFirstWindow() {
             nullptr);
     QVERIFY(first.isNull());
     QVERIFY(controller.SuspectsWindow() == nullptr);
-    QCOMPARE(controller.ConfigurationTextB(), QStringLiteral("Norvik Software"));
-    QCOMPARE(controller.ConfigurationNumber(), 5);
-    QCOMPARE(controller.ConfigurationTextC(), QStringLiteral("ZRUN"));
+    QCOMPARE(controller.LabName(), QStringLiteral("Norvik Software"));
+    QCOMPARE(controller.ReservedNumber(), 5);
+    QCOMPARE(controller.ReservedText(), QStringLiteral("ZRUN"));
 }
 
 void TestController::workerIsJoinedBeforeTheWindowGoes() {

@@ -60,7 +60,8 @@ private Q_SLOTS:
     void followUpKindsWhenHistoryBecameVisible();
     void noFollowUpWhenHistoryWasVisibleAtTheStart();
     void pagesFromServiceThreadsArriveOnce();
-    void emptyPageThatDoesNotMoveEndsTheFetch();
+    void pageThatDoesNotMoveEndsTheFetch_data();
+    void pageThatDoesNotMoveEndsTheFetch();
 };
 
 void TestPaging::severalPagesThenTheEnd() {
@@ -312,16 +313,37 @@ void TestPaging::pagesFromServiceThreadsArriveOnce() {
         QCOMPARE(keys[i], static_cast<std::uint32_t>(i + 1));
 }
 
-void TestPaging::emptyPageThatDoesNotMoveEndsTheFetch() {
+void TestPaging::pageThatDoesNotMoveEndsTheFetch_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("next");
+    QTest::newRow("empty page, same position") << 0 << 0;
+    QTest::newRow("full page, same position") << 3 << 0;
+    QTest::newRow("full page, position going back") << 3 << -3;
+}
+
+void TestPaging::pageThatDoesNotMoveEndsTheFetch() {
+    QFETCH(int, count);
+    QFETCH(int, next);
     ControllerFixture f;
     f.sender.delivery = ScriptedSender::Delivery::Inline;
-    f.sender.reply = [](const wire::Request&) -> std::optional<wire::Bytes> {
-        return wire::ListReply(0, 12, {}, 0);
+    // The first page moves on to 4; from there the service answers the same page for ever.
+    f.sender.reply = [count, next](const wire::Request& r) -> std::optional<wire::Bytes> {
+        if (r.BodyI32(3) == -1)
+            return wire::StatusReply(0);
+        if (r.BodyI32(3) == 0)
+            return wire::ListReply(0, 12, SampleElements(4), 4);
+        return wire::ListReply(0, 12, SampleElements(count, 100), 4 + next);
     };
     f.controller().StartFetch();
     f.Pump();
-    QCOMPARE(f.ListRequests().size(), std::size_t(1));
+    const auto requests = f.ListRequests();
+    QCOMPARE(requests.size(), std::size_t(3));
+    QCOMPARE(requests[1].BodyI32(3), 4);
+    // The enumeration is dropped at the service, not left open.
+    QCOMPARE(requests[2].BodyU32(2), 12u);
+    QCOMPARE(requests[2].BodyI32(3), -1);
     QCOMPARE(f.controller().NextPosition(), -1);
+    QCOMPARE(f.controller().ItemStore()->Count(), std::size_t(4 + count));
 }
 
 QTEST_MAIN(TestPaging)

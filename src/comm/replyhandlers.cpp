@@ -2,7 +2,6 @@
 
 #include "comm/nano/codec.h"
 #include "comm/nano/messages.h"
-#include "module/suspects.h"
 
 namespace {
 
@@ -50,17 +49,37 @@ void CGetBlaListMsg::Reply(const uint8_t* data, uint32_t size) {
     delete this;
 }
 
+namespace {
+
+bool PostAction(platform::WindowHandle window, std::uint32_t msg, const stItemRef& item,
+                std::unique_ptr<ReplyEnvelope> envelope) {
+    auto* reply = new stActionReply{item, std::move(envelope)};
+    return platform::PostMessage(window, msg, item.key, platform::MakeOwnedParam(reply));
+}
+
+} // namespace
+
 void CUnblockMsg::Reply(const uint8_t* data, uint32_t size) {
-    auto envelope = Decode(data, size);
+    auto envelope = data ? Decode(data, size) : nullptr;
     platform::PostMessage(m_window, m_layerMsg, m_layerSelector, 0);
-    Post(m_window, m_msg, m_key, std::move(envelope));
+    PostAction(m_window, m_msg, m_item, std::move(envelope));
     delete this;
 }
 
 void CReblockMsg::Reply(const uint8_t* data, uint32_t size) {
-    auto envelope = Decode(data, size);
+    auto envelope = data ? Decode(data, size) : nullptr;
     platform::PostMessage(m_window, m_layerMsg, 1, 0);
-    Post(m_window, m_msg, m_key, std::move(envelope));
+    PostAction(m_window, m_msg, m_item, std::move(envelope));
+    delete this;
+}
+
+void CDeleteMsg::NoReply() {
+    PostAction(m_window, m_msg, m_item, nullptr);
+    delete this;
+}
+
+void CDeleteMsg::Reply(const uint8_t* data, uint32_t size) {
+    PostAction(m_window, m_msg, m_item, Decode(data, size));
     delete this;
 }
 
@@ -85,14 +104,14 @@ std::vector<std::uint32_t> CGetDetectionInfoMsg::InFlight() const {
 }
 
 bool CGetDetectionInfoMsg::Send(const std::vector<std::uint32_t>& batch) {
-    if (!m_controller)
+    if (!m_send)
         return false;
     CMsgModAvIemGetInfo request;
     request.identifiers = batch;
     auto* ticket = new DetectionInfoTicket(shared_from_this());
     // Busy before the send: the reply may come on another thread before Send returns.
     m_busy.store(true);
-    const std::uint32_t status = m_controller->Send(kDetectionInfoModule, request, ticket);
+    const std::uint32_t status = m_send(kDetectionInfoModule, request, ticket);
     if (status != 0) {
         m_busy.store(false);
         delete ticket; // a refused request is never answered
@@ -103,7 +122,5 @@ bool CGetDetectionInfoMsg::Send(const std::vector<std::uint32_t>& batch) {
 
 void CGetDetectionInfoMsg::OnReply(std::unique_ptr<ReplyEnvelope> envelope) {
     m_busy.store(false);
-    const platform::WindowHandle history = m_history.load();
-    if (history)
-        CReplyHandler::Post(history, m_msg, reinterpret_cast<std::uintptr_t>(this), std::move(envelope));
+    CReplyHandler::Post(m_replyWindow, m_msg, reinterpret_cast<std::uintptr_t>(this), std::move(envelope));
 }

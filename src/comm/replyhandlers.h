@@ -1,17 +1,26 @@
 #pragma once
 
+#include "comm/nano/codec.h"
+#include "comm/store/blaitemex.h"
 #include "comm/store/detectionnames.h"
 #include "platform/messages.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 #include <zrun/suspects.h>
 
-class CSuspects;
-struct ReplyEnvelope;
+class INanoSerializable;
+
+// What an item action's reply message carries: the item the action was for, and the reply
+// (null when none came).
+struct stActionReply {
+    stItemRef item;
+    std::unique_ptr<ReplyEnvelope> envelope;
+};
 
 // Reply handlers run on the sender's threads. They only decode the reply and post it to a
 // window by handle: a window that is gone makes the post fail and the envelope is freed, so a
@@ -51,9 +60,9 @@ private:
 // otherwise the history window), then hands the reply on.
 class CUnblockMsg final : public CReplyHandler {
 public:
-    CUnblockMsg(platform::WindowHandle window, std::uint32_t layerMsg, std::uint32_t msg, std::uint32_t key,
-                std::uint32_t layerSelector)
-        : m_window(window), m_layerMsg(layerMsg), m_msg(msg), m_key(key), m_layerSelector(layerSelector) {}
+    CUnblockMsg(platform::WindowHandle window, std::uint32_t layerMsg, std::uint32_t msg,
+                const stItemRef& item, std::uint32_t layerSelector)
+        : m_window(window), m_layerMsg(layerMsg), m_msg(msg), m_item(item), m_layerSelector(layerSelector) {}
     void NoReply() override { Reply(nullptr, 0); }
     void Reply(const uint8_t* data, uint32_t size) override;
 
@@ -61,15 +70,16 @@ private:
     platform::WindowHandle m_window;
     std::uint32_t m_layerMsg;
     std::uint32_t m_msg;
-    std::uint32_t m_key;
+    stItemRef m_item;
     std::uint32_t m_layerSelector;
 };
 
 // Re-block (redo) always ends the history window's layer.
 class CReblockMsg final : public CReplyHandler {
 public:
-    CReblockMsg(platform::WindowHandle window, std::uint32_t layerMsg, std::uint32_t msg, std::uint32_t key)
-        : m_window(window), m_layerMsg(layerMsg), m_msg(msg), m_key(key) {}
+    CReblockMsg(platform::WindowHandle window, std::uint32_t layerMsg, std::uint32_t msg,
+                const stItemRef& item)
+        : m_window(window), m_layerMsg(layerMsg), m_msg(msg), m_item(item) {}
     void NoReply() override { Reply(nullptr, 0); }
     void Reply(const uint8_t* data, uint32_t size) override;
 
@@ -77,7 +87,22 @@ private:
     platform::WindowHandle m_window;
     std::uint32_t m_layerMsg;
     std::uint32_t m_msg;
-    std::uint32_t m_key;
+    stItemRef m_item;
+};
+
+// Remove: posts the item and the reply; without a reply, the item and no envelope, which the
+// controller treats as a missing reply (the item goes back to idle).
+class CDeleteMsg final : public CReplyHandler {
+public:
+    CDeleteMsg(platform::WindowHandle window, std::uint32_t msg, const stItemRef& item)
+        : m_window(window), m_msg(msg), m_item(item) {}
+    void NoReply() override;
+    void Reply(const uint8_t* data, uint32_t size) override;
+
+private:
+    platform::WindowHandle m_window;
+    std::uint32_t m_msg;
+    stItemRef m_item;
 };
 
 // Posts (wParam, envelope) for one request; without a reply it posts no envelope, which the
@@ -95,12 +120,6 @@ private:
     std::uintptr_t m_wParam;
 };
 
-class CDeleteMsg final : public CSimpleReplyMsg {
-public:
-    CDeleteMsg(platform::WindowHandle window, std::uint32_t msg, std::uint32_t key)
-        : CSimpleReplyMsg(window, msg, key) {}
-};
-
 class CCancelGetSuspectsData final : public CSimpleReplyMsg {
 public:
     CCancelGetSuspectsData(platform::WindowHandle window, std::uint32_t msg)
@@ -115,28 +134,33 @@ public:
 // The detection name requester: one per controller, reused. It keeps the identifiers of the
 // request in flight and whether one is in flight. Replies reach it through a small callback
 // per request that shares its ownership, so a reply that comes after the controller is gone
-// still finds it alive; it then posts to the history window, if that window still exists.
+// still finds it alive; it then posts to the reply window, which is gone too, and the reply is
+// freed.
 class CGetDetectionInfoMsg final : public IDetectionRequester,
                                    public std::enable_shared_from_this<CGetDetectionInfoMsg> {
 public:
-    CGetDetectionInfoMsg(CSuspects* controller, std::uint32_t msg) : m_controller(controller), m_msg(msg) {}
+    // Encodes a request for moduleId and hands it to the service; the sender's status.
+    using SendFunction = std::function<std::uint32_t(std::uint32_t moduleId, INanoSerializable& payload,
+                                                     ISendToIPCEx::IServerCallback* handler)>;
+
+    CGetDetectionInfoMsg(SendFunction send, platform::WindowHandle replyWindow, std::uint32_t msg)
+        : m_send(std::move(send)), m_msg(msg), m_replyWindow(replyWindow) {}
 
     bool Busy() const override { return m_busy.load(); }
     void SetInFlight(std::vector<std::uint32_t> batch) override;
     bool Send(const std::vector<std::uint32_t>& batch) override;
 
     std::vector<std::uint32_t> InFlight() const;
-    void SetHistoryWindow(platform::WindowHandle window) { m_history.store(window); }
-    // The controller is going away: no more requests.
-    void Detach() { m_controller = nullptr; }
+    // The owner is going away: no more requests.
+    void Detach() { m_send = nullptr; }
 
     void OnReply(std::unique_ptr<ReplyEnvelope> envelope);
 
 private:
-    CSuspects* m_controller;
+    SendFunction m_send;
     std::uint32_t m_msg;
     std::atomic<bool> m_busy{false};
-    std::atomic<platform::WindowHandle> m_history{0};
+    const platform::WindowHandle m_replyWindow;
     mutable std::mutex m_lock;
     std::vector<std::uint32_t> m_inFlight;
 };

@@ -50,10 +50,10 @@ bool ThreadGetSuspectsData::TakeJob(tagJOB& job) {
 
 void ThreadGetSuspectsData::Process(const tagJOB& job) {
     switch (job.type) {
-    case 0:
+    case tagJOB::kNewItems:
         m_currentPosition = job.position;
         m_currentCount = job.count;
-        if (m_currentPosition == 0) {
+        if (m_currentPosition == tagJOB::kFirstPosition) {
             SynchronizeCall([this] {
                 if (auto* target = m_target())
                     target->ResetViews();
@@ -64,7 +64,7 @@ void ThreadGetSuspectsData::Process(const tagJOB& job) {
                 target->FillData(first, end);
         });
         break;
-    case 1:
+    case tagJOB::kEndOfData:
         SynchronizeCall([this] {
             if (auto* target = m_target())
                 target->EndFillData();

@@ -9,7 +9,12 @@
 
 // One job of the worker.
 struct tagJOB {
-    std::int32_t type = 0;     // 0 = new items, 1 = end of data
+    static constexpr std::int32_t kNewItems = 0;
+    static constexpr std::int32_t kEndOfData = 1;
+    // A new-items job from position 0 is the first of a fill: the views are reset before it.
+    static constexpr std::int32_t kFirstPosition = 0;
+
+    std::int32_t type = kNewItems;
     std::int32_t position = 0; // type 0: store position of the first new item
     std::int32_t count = 0;    // type 0: items in the store after the page was appended
 };

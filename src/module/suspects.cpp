@@ -6,6 +6,7 @@
 #include "comm/threadgetsuspectsdata.h"
 #include "forms/historysuspectsform/historysuspectsform.h"
 #include "forms/suspectsform/suspectsform.h"
+#include "platform/messages.h"
 #include "platform/sync.h"
 #include "support/itemicon.h"
 
@@ -19,6 +20,27 @@ QString CopyText(const char16_t* text) {
 
 // What the windows use when the host hands in no state object.
 const ZrunHostState kDefaultHostState{1000, 1, 3, 20};
+
+// The controller's own receiving window: replies and paging triggers are posted here, so that
+// they reach the controller whichever windows exist at the time.
+class TControllerReceiver final : public QObject {
+public:
+    explicit TControllerReceiver(CSuspects* controller) : m_controller(controller) {
+        setObjectName(QStringLiteral("SuspectsReceiver"));
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        if (auto* message = platform::AsWindowMessage(event)) {
+            m_controller->RouteMessage(*message);
+            return true;
+        }
+        return QObject::event(event);
+    }
+
+private:
+    CSuspects* const m_controller;
+};
 
 } // namespace
 
@@ -38,7 +60,10 @@ CSuspects::~CSuspects() {
     m_detectionInfoRequester.reset();
     delete m_historyForm.data();
     DestroySuspectsWindow();
-    platform::SetApplicationIdleHook({});
+    // Replies still on their way find no receiver and are freed.
+    m_receiver.reset();
+    if (m_setupDone)
+        platform::SetApplicationIdleHook({});
     m_itemStore.reset();
 }
 
@@ -50,10 +75,59 @@ THistorySuspectsForm* CSuspects::HistoryWindow() const {
     return m_historyForm.data();
 }
 
+ISuspectsView* CSuspects::SuspectsView() const {
+    return m_suspectsForm.data();
+}
+
 void CSuspects::SetHistoryWindow(THistorySuspectsForm* window) {
     m_historyForm = window;
-    if (m_detectionInfoRequester)
-        m_detectionInfoRequester->SetHistoryWindow(window ? platform::HandleOf(window) : 0);
+}
+
+void CSuspects::PostToHistory(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (auto* history = HistoryWindow())
+        platform::PostMessage(platform::HandleOf(history), msg, wParam, lParam);
+}
+
+bool CSuspects::RouteMessage(platform::WindowMessage& message) {
+    const stMessageNumbers& m = m_messages;
+    const std::uint32_t msg = message.Msg();
+    if (msg == 0 || !m_setupDone)
+        return false;
+    if (msg == m.WM_CANCELSUSPECTSDATA) {
+        auto envelope = message.TakeOwned<ReplyEnvelope>();
+        CancelReply(envelope.get());
+    } else if (msg == m.WM_GETBLALIST) {
+        auto envelope = message.TakeOwned<ReplyEnvelope>();
+        ListReply(envelope.get(), message.WParam());
+    } else if (msg == m.WM_REMOVEALLITEMS) {
+        auto envelope = message.TakeOwned<ReplyEnvelope>();
+        RemoveAllReply(envelope.get());
+    } else if (msg == m.WM_REMOVEUNBLOCKIMTEMLAYER) {
+        if (message.WParam() == 0) {
+            if (auto* view = SuspectsView())
+                view->RemoveWaitingLayer();
+        } else if (auto* history = HistoryWindow()) {
+            history->RemoveWaitingLayer();
+        }
+    } else if (msg == m.WM_UNBLOCKITEM || msg == m.WM_REBLOCKITEM || msg == m.WM_REMOVEITEM) {
+        auto reply = message.TakeOwned<stActionReply>();
+        if (!reply)
+            return true; // not one of ours: an action reply always names its item
+        if (msg == m.WM_UNBLOCKITEM)
+            UnblockReply(reply->envelope.get(), reply->item);
+        else if (msg == m.WM_REBLOCKITEM)
+            ReblockReply(reply->envelope.get(), reply->item);
+        else
+            RemoveReply(reply->envelope.get(), reply->item);
+    } else if (msg == m.WM_GETSUSPECTSDATA) {
+        RequestNextPage(message.WParam());
+    } else if (msg == m.WM_GETDETECTIONINFO) {
+        auto envelope = message.TakeOwned<ReplyEnvelope>();
+        DetectionInfoReply(reinterpret_cast<CGetDetectionInfoMsg*>(message.WParam()), envelope.get());
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool CSuspects::HistoryWindowVisible() const {
@@ -66,21 +140,26 @@ const ZrunHostState& CSuspects::HostState() const {
 }
 
 void CSuspects::FirstUseSetup() {
-    std::lock_guard guard(m_lock);
     if (m_setupDone)
         return;
     platform::SetApplicationIdleHook([this] { IdleHook(); });
     m_nextPosition = 0;
     m_listHandle = 0;
-    m_requestedKind = 4;
-    m_kindsRequested = 4;
+    m_requestedKind = listkind::kNone;
+    m_kindsRequested = listkind::kNone;
     m_cancelledListHandle = 0;
     m_cancelPending = false;
     m_messages = RegisterControllerMessages();
     m_worker = std::make_unique<ThreadGetSuspectsData>(
         [this]() -> ThreadGetSuspectsData::Target* { return m_suspectsForm.data(); });
     m_worker->Start(QThread::LowestPriority);
-    m_detectionInfoRequester = std::make_shared<CGetDetectionInfoMsg>(this, m_messages.WM_GETDETECTIONINFO);
+    m_receiver = std::make_unique<TControllerReceiver>(this);
+    m_receiverHandle = platform::HandleOf(m_receiver.get());
+    m_detectionInfoRequester = std::make_shared<CGetDetectionInfoMsg>(
+        [this](std::uint32_t moduleId, INanoSerializable& payload, ISendToIPCEx::IServerCallback* handler) {
+            return Send(moduleId, payload, handler);
+        },
+        m_receiverHandle, m_messages.WM_GETDETECTIONINFO);
     m_itemStore = std::make_unique<CBlaItemEx>();
     m_itemStore->SetIconLoader(&LoadItemIcon);
     m_setupDone = true;
@@ -94,10 +173,10 @@ void CSuspects::ReadConfiguration(IZrunConfiguration* configuration, bool& creat
     createWindow = true;
     if (!configuration)
         return;
-    m_textA = CopyText(configuration->GetText(config::kTextA, 0));
-    m_textB = CopyText(configuration->GetText(config::kTextB, 0));
-    m_configurationNumber = configuration->GetNumber(config::kNumber, 0);
-    m_textC = CopyText(configuration->GetText(config::kTextC, 0));
+    m_productName = CopyText(configuration->GetText(config::kProductName, 0));
+    m_labName = CopyText(configuration->GetText(config::kLabName, 0));
+    m_reservedNumber = configuration->GetNumber(config::kReservedNumber, 0);
+    m_reservedText = CopyText(configuration->GetText(config::kReservedText, 0));
     m_actionsEnabled = configuration->GetFlag(config::kActionsEnabled, 0) != 0;
     createWindow = configuration->GetFlag(config::kCreateWindow, 0) != 0;
 }

@@ -41,6 +41,8 @@ public:
     // Called with each modal window before it is answered.
     std::function<void(QDialog*)> inspectDialog;
 
+    // The controller and its windows go, the sender with its outstanding requests stays.
+    void DestroyController() { m_controller.reset(); }
     // Creates the window (again). False when the controller gave none.
     bool CreateWindow();
     // Runs posted messages and synchronised calls until nothing is left to do.

@@ -16,6 +16,16 @@ inline constexpr std::uint32_t kActionUnblock = 6;
 inline constexpr std::uint32_t kActionRemoveAll = 7;
 inline constexpr std::uint32_t kActionReblock = 8;
 
+// Kinds of list the service enumerates: each a bit set of what it holds, so that the kinds
+// asked for so far can be told from their union.
+namespace listkind {
+inline constexpr std::int32_t kAll = 0;     // every entry
+inline constexpr std::int32_t kUndone = 5;  // actions undone
+inline constexpr std::int32_t kBlocked = 6; // what the suspects window shows
+inline constexpr std::int32_t kDeleted = 8; // deleted files
+inline constexpr std::int32_t kNone = 4;    // nothing asked yet
+} // namespace listkind
+
 // Asks for a page of the list of blocked elements; position -1 ends the enumeration.
 class CMsgModBlaGetList final : public INanoSerializable {
 public:

@@ -28,23 +28,74 @@ std::size_t CBlaItemEx::Count() const {
     return m_entries.size();
 }
 
+int CBlaItemEx::IndexOfKeyLocked(std::uint32_t key) const {
+    // Keys are handed out ascending and removal keeps the order.
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), key,
+                                     [](const auto& entry, std::uint32_t k) { return entry->key < k; });
+    if (it == m_entries.end() || (*it)->key != key)
+        return -1;
+    return static_cast<int>(it - m_entries.begin());
+}
+
 int CBlaItemEx::IndexOfKey(std::uint32_t key) const {
     std::lock_guard guard(m_lock);
-    const auto it =
-        std::find_if(m_entries.begin(), m_entries.end(), [key](const auto& e) { return e->key == key; });
-    return it == m_entries.end() ? -1 : static_cast<int>(it - m_entries.begin());
+    return IndexOfKeyLocked(key);
 }
 
 bool CBlaItemEx::IdentifierOfKey(std::uint32_t key, ST_BLELEMENT::Identifier& identifier) const {
     std::lock_guard guard(m_lock);
-    for (const auto& entry : m_entries) {
-        if (entry->key == key) {
-            identifier = entry->element.identifier;
-            return true;
-        }
+    const int index = IndexOfKeyLocked(key);
+    if (index < 0) {
+        identifier.fill(0);
+        return false;
     }
-    identifier.fill(0);
-    return false;
+    identifier = m_entries[static_cast<std::size_t>(index)]->element.identifier;
+    return true;
+}
+
+bool CBlaItemEx::RefOfKey(std::uint32_t key, stItemRef& ref) const {
+    std::lock_guard guard(m_lock);
+    const int index = IndexOfKeyLocked(key);
+    if (index < 0)
+        return false;
+    ref.key = key;
+    ref.generation = m_generation;
+    ref.identifier = m_entries[static_cast<std::size_t>(index)]->element.identifier;
+    return true;
+}
+
+int CBlaItemEx::IndexOfRefLocked(const stItemRef& ref) const {
+    if (ref.generation == m_generation) {
+        const int index = IndexOfKeyLocked(ref.key);
+        if (index >= 0 && m_entries[static_cast<std::size_t>(index)]->element.identifier == ref.identifier)
+            return index;
+    }
+    // A newer store: the same item under whatever key it has now. Only replies that crossed a
+    // refresh come here.
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(), [&ref](const auto& entry) {
+        return entry->element.identifier == ref.identifier;
+    });
+    return it == m_entries.end() ? -1 : static_cast<int>(it - m_entries.begin());
+}
+
+int CBlaItemEx::IndexOfRef(const stItemRef& ref) const {
+    std::lock_guard guard(m_lock);
+    return IndexOfRefLocked(ref);
+}
+
+std::uint32_t CBlaItemEx::KeyOfRef(const stItemRef& ref) const {
+    std::lock_guard guard(m_lock);
+    const int index = IndexOfRefLocked(ref);
+    return index < 0 ? 0 : m_entries[static_cast<std::size_t>(index)]->key;
+}
+
+bool CBlaItemEx::SetBusyState(const stItemRef& ref, std::int32_t state) {
+    std::lock_guard guard(m_lock);
+    const int index = IndexOfRefLocked(ref);
+    if (index < 0)
+        return false;
+    m_entries[static_cast<std::size_t>(index)]->busyState = state;
+    return true;
 }
 
 bool CBlaItemEx::CopyEntry(std::size_t index, stBlaElements& copy) const {
@@ -88,11 +139,10 @@ std::shared_ptr<ItemIcon> CBlaItemEx::IconFor(std::size_t index) {
 
 bool CBlaItemEx::Remove(std::uint32_t key) {
     std::lock_guard guard(m_lock);
-    const auto it =
-        std::find_if(m_entries.begin(), m_entries.end(), [key](const auto& e) { return e->key == key; });
-    if (it == m_entries.end())
+    const int index = IndexOfKeyLocked(key);
+    if (index < 0)
         return false;
-    m_entries.erase(it);
+    m_entries.erase(m_entries.begin() + index);
     return true;
 }
 

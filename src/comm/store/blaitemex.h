@@ -15,12 +15,29 @@ struct ItemIcon {
     virtual ~ItemIcon() = default;
 };
 
+// Busy states of an entry, written by the windows while an action on it runs.
+namespace busy {
+inline constexpr std::int32_t kIdle = 0;
+inline constexpr std::int32_t kRemovingOrUndoing = 1; // a removal, or an undo from the history
+inline constexpr std::int32_t kUnblocking = 2;        // an unblock from the suspects window
+inline constexpr std::int32_t kRedoing = 3;
+} // namespace busy
+
 // One entry of the store.
 struct stBlaElements {
-    std::int32_t busyState = 0; // 0 idle; set by the windows while an action on the entry runs
-    std::uint32_t key = 0;      // sequence number from 1: the name of the item in every message
+    std::int32_t busyState = busy::kIdle;
+    std::uint32_t key = 0; // sequence number from 1: the name of the item in every message
     ST_BLELEMENT element;
     std::shared_ptr<ItemIcon> icon; // made on first demand; a copy shares it
+};
+
+// Names one item as the user saw it. Keys restart with every fetch, so a key alone may name
+// another item once the store was emptied; the generation tells, and the identifier finds the
+// same item again in a newer store.
+struct stItemRef {
+    std::uint32_t key = 0;
+    std::uint64_t generation = 0;
+    ST_BLELEMENT::Identifier identifier{};
 };
 
 // The blocked items received so far, in the order received; an entry's position is its
@@ -39,8 +56,16 @@ public:
     // paging); hidden elements are skipped, the others get the next keys.
     void AppendPage(const std::vector<ST_BLELEMENT>& page);
     std::size_t Count() const;
-    // -1 when no entry has that key.
+    // -1 when no entry has that key. Keys ascend in store order, so this is a binary search.
     int IndexOfKey(std::uint32_t key) const;
+    // The reference of the entry with that key in the store as it is now; false when none.
+    bool RefOfKey(std::uint32_t key, stItemRef& ref) const;
+    // The index of the item a reference names: its own entry while the store is of the same
+    // generation, otherwise the entry with the same identifier; -1 when the item is not here.
+    int IndexOfRef(const stItemRef& ref) const;
+    // The entry's key now, or 0 when the item is not here.
+    std::uint32_t KeyOfRef(const stItemRef& ref) const;
+    bool SetBusyState(const stItemRef& ref, std::int32_t state);
     // All zero, and false, when no entry has that key.
     bool IdentifierOfKey(std::uint32_t key, ST_BLELEMENT::Identifier& identifier) const;
     // Busy state, key, an element copy and the icon shared; false when out of range.
@@ -69,6 +94,8 @@ public:
 
 private:
     void ClearLocked();
+    int IndexOfKeyLocked(std::uint32_t key) const;
+    int IndexOfRefLocked(const stItemRef& ref) const;
 
     mutable std::mutex m_lock;
     std::vector<std::unique_ptr<stBlaElements>> m_entries;

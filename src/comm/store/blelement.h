@@ -89,3 +89,13 @@ inline constexpr std::uint32_t kCategoryBitsWithoutFile = 0x64;
 inline bool IsDeletedWithoutFile(const ST_BLELEMENT& e) {
     return (e.flags & blflags::kDeleted) && (e.category & kCategoryBitsWithoutFile);
 }
+
+// Whether the suspects window shows the element: never an undone action, and a deleted one
+// only when its category keeps a file to take back.
+inline bool IsShownInSuspects(const ST_BLELEMENT& e) {
+    if (e.flags & blflags::kUndone)
+        return false;
+    if ((e.category & 0xFF & kCategoryBitsWithoutFile) == 0)
+        return true;
+    return (e.flags & blflags::kDeleted) == 0;
+}

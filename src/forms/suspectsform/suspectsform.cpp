@@ -9,6 +9,7 @@
 #include "controls/zrunbutton.h"
 #include "controls/zruntransform.h"
 #include "controls/zruntranspanel.h"
+#include "forms/formkit.h"
 #include "forms/historysuspectsform/historysuspectsform.h"
 #include "forms/suspectsactionform/suspectsactionform.h"
 #include "forms/suspectsform/itemdescription.h"
@@ -34,16 +35,14 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+using namespace formkit;
+
 namespace {
 
 constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 233;
-const QColor kPanelColour(0x4C, 0x4B, 0x4B);           // 0x4B4B4C
-const QColor kFrameColour(0x2E, 0x2D, 0x2D);           // 0x2D2D2E
 const QColor kHistoryLinkColour(0x06, 0xF9, 0xF9);     // 0xF9F906
 const QColor kDescriptionLinkColour(0x3B, 0xC5, 0xFF); // 0xFFC53B
-const QColor kLayerColour(0, 0, 0);
-constexpr int kLayerAlpha = 102; // 40 % black over the window's own picture
 
 constexpr std::uint32_t kWindowIcon = 131;
 constexpr std::uint32_t kWaitingAnimation = 22002;
@@ -53,46 +52,6 @@ constexpr std::array<std::uint32_t, 3> kNavRightFaces{20174, 20175, 20176};
 
 constexpr int kUnblockDelayMs = 1000;
 constexpr int kScrollRepeatMs = 200;
-constexpr int kBusyIdle = 0;
-constexpr int kBusyRemoving = 1;
-constexpr int kBusyUnblocking = 2;
-
-QFont Font(const QStringList& families, int pixels, bool bold = false) {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QFont Verdana(int pixels, bool bold = false) {
-    return Font({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}, pixels, bold);
-}
-
-QFont Tahoma(int pixels) {
-    return Font({QStringLiteral("Tahoma"), QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}, pixels);
-}
-
-void Paint(QWidget* widget, const QColor& colour) {
-    widget->setAutoFillBackground(true);
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-}
-
-void WhiteText(QWidget* widget) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, Qt::white);
-    pal.setColor(QPalette::Text, Qt::white);
-    widget->setPalette(pal);
-}
-
-template <class T> T* Make(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* widget = new T(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 // The one-pixel outline around the carousel's frame.
 class ShapeFrame final : public QWidget {
@@ -108,13 +67,6 @@ protected:
     }
 };
 
-template <std::size_t N>
-void LoadFaces(TZRUNButton* button, void* library, const std::array<std::uint32_t, N>& faces) {
-    for (std::uint32_t face : faces)
-        AddPngToSkinList(button->SkinList(), library, face);
-    button->SkinsChanged();
-}
-
 void StyleActionButton(TZRUNButton* button) {
     button->setFont(Tahoma(11));
     button->SetTransparent(true);
@@ -127,14 +79,6 @@ void StyleActionButton(TZRUNButton* button) {
     button->SetDownSkinImageIndex(2);
     button->SetDisabledSkinImageIndex(3);
     button->setCursor(Qt::PointingHandCursor);
-}
-
-bool Belongs(const ST_BLELEMENT& e) {
-    if (e.flags & blflags::kUndone)
-        return false;
-    if ((e.category & 0xFF & kCategoryBitsWithoutFile) == 0)
-        return true;
-    return (e.flags & blflags::kDeleted) == 0;
 }
 
 } // namespace
@@ -166,7 +110,7 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
         FormatText(TranslateText(m_translator, QStringLiteral("Si alguna vez %s neutraliza un programa "
                                                               "que deseas utilizar puedes recuperarlo "
                                                               "desde aquí")),
-                   {controller->ConfigurationTextA()}));
+                   {controller->ProductName()}));
     // 8. The module's window variable and the thread's keyboard and wheel hooks.
     SuspectsForm = this;
     InstallHooks();
@@ -285,7 +229,7 @@ void TSuspectsForm::BuildLayout() {
     connect(btnRemove, &TZRUNButton::clicked, this, &TSuspectsForm::btnRemoveClick);
 
     pnlWaitingUnblock = Make<QWidget>(this, "pnlWaitingUnblock", rect());
-    Paint(pnlWaitingUnblock, kLayerColour);
+    Paint(pnlWaitingUnblock, Qt::black);
     pnlWaitingUnblock->setCursor(Qt::WaitCursor);
     pnlWaitingUnblock->hide();
     ImageBackgroundUnblock = Make<TImage>(pnlWaitingUnblock, "ImageBackgroundUnblock", rect());
@@ -369,49 +313,10 @@ bool TSuspectsForm::WndProc(platform::WindowMessage& message) {
         EndFillData();
         return true;
     }
-    if (msg == m.WM_CANCELSUSPECTSDATA) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->CancelReply(envelope.get());
+    if (m_controller->RouteMessage(message))
         return true;
-    }
-    if (msg == m.WM_GETBLALIST) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->ListReply(envelope.get(), message.WParam());
-        return true;
-    }
-    if (msg == m.WM_REMOVEALLITEMS) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->RemoveAllReply(envelope.get());
-        return true;
-    }
-    if (msg == m.WM_REMOVEUNBLOCKIMTEMLAYER) {
-        if (message.WParam() == 0)
-            RemoveWaitingLayer();
-        else if (auto* history = m_controller->HistoryWindow())
-            history->RemoveWaitingLayer();
-        return true;
-    }
     if (msg == m_updateMessage) {
         m_controller->StartFetch();
-        return true;
-    }
-    if (msg == m.WM_UNBLOCKITEM) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->UnblockReply(envelope.get(), static_cast<std::uint32_t>(message.WParam()));
-        return true;
-    }
-    if (msg == m.WM_REBLOCKITEM) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->ReblockReply(envelope.get(), static_cast<std::uint32_t>(message.WParam()));
-        return true;
-    }
-    if (msg == m.WM_REMOVEITEM) {
-        auto envelope = message.TakeOwned<ReplyEnvelope>();
-        m_controller->RemoveReply(envelope.get(), static_cast<std::uint32_t>(message.WParam()));
-        return true;
-    }
-    if (msg == m.WM_GETSUSPECTSDATA) {
-        m_controller->RequestNextPage();
         return true;
     }
     return false;
@@ -494,7 +399,7 @@ void TSuspectsForm::FillData(std::int32_t first, std::int32_t end) {
     }
     for (std::int32_t i = std::max(first, 0); i < end && static_cast<std::size_t>(i) < store->Count(); ++i) {
         const stBlaElements* entry = store->EntryAt(static_cast<std::size_t>(i));
-        if (!entry || !Belongs(entry->element))
+        if (!entry || !IsShownInSuspects(entry->element))
             continue;
         m_positions.push_back(entry->key);
         const int item = lwSuspects2->AddItem();
@@ -564,7 +469,7 @@ void TSuspectsForm::lwSuspects2ItemSelect(int index) {
 }
 
 void TSuspectsForm::ShowDescription(const ST_BLELEMENT& element) {
-    QString text = DescriptionText(m_translator, element, m_controller->ConfigurationTextB());
+    QString text = DescriptionText(m_translator, element, m_controller->LabName());
     if (element.category != 20) {
         lblInformation1->SetHTMLText(text);
         text = lblInformation1->HTMLTextWithLineEnds() + QLatin1String("<br />") +
@@ -600,11 +505,13 @@ void TSuspectsForm::btnUnBlockClick() {
     CBlaItemEx* store = m_controller->ItemStore();
     if (m_selectedKey < 0 || !store)
         return;
-    const std::uint32_t key = static_cast<std::uint32_t>(m_selectedKey);
-    const int index = store->IndexOfKey(key);
+    // The item the user is asked about; keys start again with every refresh, so the answer
+    // must reach this item and no other.
+    stItemRef item;
     stBlaElements entry;
-    if (index < 0 || !store->CopyEntry(static_cast<std::size_t>(index), entry) ||
-        entry.busyState != kBusyIdle)
+    if (!store->RefOfKey(static_cast<std::uint32_t>(m_selectedKey), item) ||
+        !store->CopyEntry(static_cast<std::size_t>(store->IndexOfRef(item)), entry) ||
+        entry.busyState != busy::kIdle)
         return;
 
     const auto* t = m_translator;
@@ -615,7 +522,7 @@ void TSuspectsForm::btnUnBlockClick() {
         TranslateText(t, QStringLiteral("<B>%s recomienda no desbloquear éste elemento</B> ya que podría "
                                         "resultar muy perjudicial para el funcionamiento de tu PC y la "
                                         "integridad de tus archivos.")),
-        {EscapeHtml(m_controller->ConfigurationTextB())});
+        {EscapeHtml(m_controller->LabName())});
     const QString third = TranslateText(t, QStringLiteral("¿Deseas ignorar la recomendación y continuar?"));
     const QString accept = TranslateText(t, QStringLiteral("Sí, deseo continuar"));
     const QString cancel = TranslateText(t, QStringLiteral("No"));
@@ -629,22 +536,21 @@ void TSuspectsForm::btnUnBlockClick() {
     const int result = dialog->ShowModal();
     platform::SetApplicationMainWindow(mainWindow);
     delete dialog.data();
-    // Pages and replies kept arriving while the question was open: look the item up again.
+    // Pages and replies kept arriving while the question was open: the item may be gone, or
+    // be in a newer store under another key.
     if (!self || result != 1)
         return;
-    const int again = store->IndexOfKey(key);
-    if (again < 0)
+    if (!store->SetBusyState(item, busy::kUnblocking))
         return;
-    store->SetBusyStateAt(static_cast<std::size_t>(again), kBusyUnblocking);
-    StartUnblock(static_cast<std::int32_t>(key));
+    StartUnblock(item);
 }
 
-void TSuspectsForm::StartUnblock(std::int32_t key) {
+void TSuspectsForm::StartUnblock(const stItemRef& item) {
     btnRemove->setEnabled(false);
     btnUnBlock->setEnabled(false);
     platform::SetScreenCursor(platform::kCursorHourglass);
     TimerUnblock->start(kUnblockDelayMs);
-    m_controller->Unblock(static_cast<std::uint32_t>(key), 0);
+    m_controller->Unblock(item, 0);
 }
 
 void TSuspectsForm::TimerUnblockTimer() {
@@ -656,45 +562,7 @@ void TSuspectsForm::TimerUnblockTimer() {
 }
 
 void TSuspectsForm::ShowWaitingLayer() {
-    pnlWaitingUnblock->hide();
-    ImageBackgroundUnblock->Clear();
-    const QPixmap snapshot = grab();
-    pnlWaitingUnblock->setGeometry(0, 0, width(), height());
-
-    // The picture centred, the text 5 px below it.
-    const QSize picture = ImageUndo->HasPicture() ? ImageUndo->PictureSize() : QSize(0, 0);
-    const int top = pnlWaitingUnblock->height() / 2 - picture.height() / 2;
-    const int left = pnlWaitingUnblock->width() / 2 - picture.width() / 2;
-    ImageUndo->setGeometry(left, top, picture.width(), picture.height());
-    lblUndoAction->setGeometry(0, top + picture.height() + 5, pnlWaitingUnblock->width(),
-                               lblUndoAction->sizeHint().height());
-
-    // The window's own picture under 40 % black.
-    QImage darkened(snapshot.size(), QImage::Format_ARGB32_Premultiplied);
-    darkened.setDevicePixelRatio(snapshot.devicePixelRatio());
-    darkened.fill(Qt::transparent);
-    {
-        QPainter painter(&darkened);
-        painter.drawPixmap(0, 0, snapshot);
-        QColor shade = kLayerColour;
-        shade.setAlpha(kLayerAlpha);
-        painter.fillRect(QRect(QPoint(0, 0), snapshot.deviceIndependentSize().toSize()), shade);
-        // A quiet plate behind the picture and its text, so that neither fights the items
-        // showing through the shade.
-        const int textWidth = lblUndoAction->fontMetrics().horizontalAdvance(lblUndoAction->text());
-        const QRect text((width() - textWidth) / 2, lblUndoAction->y(), textWidth, lblUndoAction->height());
-        const QRect plate = (ImageUndo->geometry() | text).adjusted(-14, -10, 14, 10);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QColor(0x5E, 0x5D, 0x5D, 140));
-        painter.setBrush(QColor(0x2D, 0x2D, 0x2E, 235));
-        painter.drawRoundedRect(QRectF(plate).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    }
-    ImageBackgroundUnblock->setGeometry(pnlWaitingUnblock->rect());
-    ImageBackgroundUnblock->SetPicture(darkened);
-    ImageUndo->SetTransparent(false);
-    ImageUndo->SetTransparent(true);
-    pnlWaitingUnblock->show();
-    pnlWaitingUnblock->raise();
+    TWaitingLayer(pnlWaitingUnblock, ImageBackgroundUnblock, ImageUndo, lblUndoAction).Show(this, rect());
     wndBorder->raise();
 }
 
@@ -711,15 +579,13 @@ void TSuspectsForm::btnRemoveClick() {
     CBlaItemEx* store = m_controller->ItemStore();
     if (m_selectedKey < 0 || !store)
         return;
-    const std::uint32_t key = static_cast<std::uint32_t>(m_selectedKey);
-    const int index = store->IndexOfKey(key);
-    std::int32_t busy = -1;
-    if (index < 0 || !store->BusyStateAt(static_cast<std::size_t>(index), busy) || busy != kBusyIdle)
+    stItemRef item;
+    std::int32_t state = -1;
+    if (!store->RefOfKey(static_cast<std::uint32_t>(m_selectedKey), item) ||
+        !store->BusyStateAt(static_cast<std::size_t>(store->IndexOfRef(item)), state) || state != busy::kIdle)
         return;
-    store->SetBusyStateAt(static_cast<std::size_t>(index), kBusyRemoving);
-    ST_BLELEMENT element;
-    store->IdentifierOfKey(key, element.identifier);
-    m_controller->Remove(key, element);
+    store->SetBusyState(item, busy::kRemovingOrUndoing);
+    m_controller->Remove(item);
 }
 
 void TSuspectsForm::RemoveItemFromView(std::uint32_t key) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "comm/threadgetsuspectsdata.h"
 #include "forms/tt1/tooltipmanager.h"
+#include "module/suspects.h"
 #include "platform/hooks.h"
 
 #include <QPointer>
@@ -25,6 +25,7 @@ class TZRUNTransPanel;
 class TfrmTT1;
 struct ST_BLELEMENT;
 struct stBlaElements;
+struct stItemRef;
 struct ZrunTranslationSource;
 namespace platform {
 class WindowMessage;
@@ -34,7 +35,7 @@ class WindowMessage;
 // the blocked items, the description of the selected one, and the actions "No bloquearlo" and
 // "Eliminarlo". It is also the module's receiving window: replies and worker calls reach the
 // controller through it.
-class TSuspectsForm : public QWidget, public ThreadGetSuspectsData::Target, public IToolTipEvents {
+class TSuspectsForm : public QWidget, public ISuspectsView, public IToolTipEvents {
     Q_OBJECT
 
 public:
@@ -50,8 +51,8 @@ public:
     void ResetViews() override;
     void FillData(std::int32_t first, std::int32_t end) override;
     void EndFillData() override;
-    void RemoveItemFromView(std::uint32_t key);
-    void RemoveWaitingLayer();
+    void RemoveItemFromView(std::uint32_t key) override;
+    void RemoveWaitingLayer() override;
     // The hidden remove-all key.
     void RemoveAllItems();
 
@@ -92,7 +93,7 @@ private:
     void ShowEmptyState();
     void ShowDescription(const ST_BLELEMENT& element);
     void EnableActions();
-    void StartUnblock(std::int32_t key);
+    void StartUnblock(const stItemRef& item);
     void ShowWaitingLayer();
     void KeepHighlightOnDescribedItem();
     int PositionOfKey(std::int32_t key) const;

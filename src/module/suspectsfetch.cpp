@@ -4,8 +4,8 @@
 #include "comm/nano/messages.h"
 #include "comm/replyhandlers.h"
 #include "comm/store/blaitemex.h"
+#include "comm/store/detectionnames.h"
 #include "comm/threadgetsuspectsdata.h"
-#include "forms/suspectsform/suspectsform.h"
 #include "module/suspects.h"
 
 #include <QCoreApplication>
@@ -21,21 +21,8 @@ std::uint32_t ProcessId() {
 
 } // namespace
 
-void CSuspects::LockPage() {
-    m_lock.lock();
-    ++m_pageLocks;
-}
-
-void CSuspects::UnlockPage() {
-    if (m_pageLocks == 0)
-        return;
-    --m_pageLocks;
-    m_lock.unlock();
-}
-
-void CSuspects::PostToSuspects(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (auto* window = SuspectsWindow())
-        platform::PostMessage(platform::HandleOf(window), msg, wParam, lParam);
+void CSuspects::PostToReceiver(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    platform::PostMessage(m_receiverHandle, msg, wParam, lParam);
 }
 
 std::uint32_t CSuspects::Send(std::uint32_t moduleId, INanoSerializable& payload,
@@ -48,13 +35,12 @@ std::uint32_t CSuspects::Send(std::uint32_t moduleId, INanoSerializable& payload
     return m_sender->Send(bytes.data(), static_cast<std::uint32_t>(bytes.size()), handler);
 }
 
-void CSuspects::StartFetch() {
-    std::lock_guard guard(m_lock);
+void CSuspects::StartFetch(FetchStart when) {
     if (!m_setupDone)
         return;
-    // The first page of the running fetch has not come yet: a restart now would only ask
+    // The first page of the running fetch has not come yet: a refresh now would only ask
     // the service for the same thing again.
-    if (g_fetchStarted && m_awaitingFirstPage && m_firstPageClock.isValid() &&
+    if (when == FetchStart::IfIdle && g_fetchStarted && m_awaitingFirstPage && m_firstPageClock.isValid() &&
         !m_firstPageClock.hasExpired(kFirstPageGiveUpMs))
         return;
     g_fetchStarted = true;
@@ -63,27 +49,28 @@ void CSuspects::StartFetch() {
     m_itemStore->SetResetPending(true);
     m_nextPosition = 0;
     m_listHandle = 0;
-    m_requestedKind = HistoryWindowVisible() ? 0 : 6;
+    m_requestedKind = HistoryWindowVisible() ? listkind::kAll : listkind::kBlocked;
     m_kindsRequested = m_requestedKind;
     ++m_fetchGeneration;
+    m_pageInFlight = false; // a page of an older fetch may still come; it is dropped
     m_awaitingFirstPage = true;
     m_firstPageClock.start();
-    PostToSuspects(m_messages.WM_GETSUSPECTSDATA, 0, 0);
+    PostToReceiver(m_messages.WM_GETSUSPECTSDATA, static_cast<std::uintptr_t>(m_fetchGeneration), 0);
 }
 
-void CSuspects::RequestNextPage() {
-    if (!m_setupDone)
+void CSuspects::RequestNextPage(std::uint64_t generation) {
+    // A trigger queued before a restart belongs to a fetch that is gone; a second trigger of
+    // this one would ask for the same page twice.
+    if (!m_setupDone || generation != m_fetchGeneration || m_pageInFlight)
         return;
-    LockPage();
+    m_pageInFlight = true;
     CMsgModBlaGetList request;
     request.processId = ProcessId();
     request.kind = static_cast<std::uint32_t>(m_requestedKind);
     request.listHandle = static_cast<std::uint32_t>(m_listHandle);
     request.position = m_nextPosition;
     m_requestedPosition = m_nextPosition;
-    auto* window = SuspectsWindow();
-    auto* handler = new CGetBlaListMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_GETBLALIST,
-                                       m_fetchGeneration);
+    auto* handler = new CGetBlaListMsg(m_receiverHandle, m_messages.WM_GETBLALIST, m_fetchGeneration);
     // No sender is a request that could not be sent.
     if (Send(kListModule, request, handler) != 0) {
         delete handler;
@@ -91,12 +78,17 @@ void CSuspects::RequestNextPage() {
     }
 }
 
+void CSuspects::ResetDetectionWaits() {
+    // Rows wait by item key, and keys start again with the new store.
+    for (auto& [id, entry] : *m_detectionNames)
+        entry.waitingRows.clear();
+}
+
 void CSuspects::ListReply(const ReplyEnvelope* envelope, std::uint64_t generation) {
     // A page of an enumeration that was restarted since: its items belong to no store.
-    if (generation != m_fetchGeneration) {
-        UnlockPage();
+    if (generation != m_fetchGeneration)
         return;
-    }
+    m_pageInFlight = false;
     m_awaitingFirstPage = false;
     const CRspModBlaGetList* page = envelope && envelope->decoded && envelope->resultCode == 0
                                         ? envelope->PayloadAs<CRspModBlaGetList>()
@@ -107,68 +99,85 @@ void CSuspects::ListReply(const ReplyEnvelope* envelope, std::uint64_t generatio
     }
     // The job names store positions. Hidden elements are never stored, so the service's
     // position of a page can lie beyond the store's end: the page starts where the store ended.
-    const std::size_t first = m_itemStore->ResetPending() ? 0 : m_itemStore->Count();
+    const bool reset = m_itemStore->ResetPending();
+    const std::size_t first = reset ? 0 : m_itemStore->Count();
+    if (reset)
+        ResetDetectionWaits();
     m_itemStore->AppendPage(page->elements);
     if (m_nextPosition == 0)
         m_itemStore->SetResetPending(false);
-    m_worker->AddJob({0, static_cast<std::int32_t>(first), static_cast<std::int32_t>(m_itemStore->Count())});
+    m_worker->AddJob({tagJOB::kNewItems, static_cast<std::int32_t>(first),
+                      static_cast<std::int32_t>(m_itemStore->Count())});
     const std::int32_t asked = m_requestedPosition;
     m_nextPosition = page->nextPosition;
     m_listHandle = static_cast<std::int32_t>(page->listHandle);
-    // An empty page that does not move on would have the service answer the same request
-    // forever: take it as the end.
-    const bool stuck = page->elements.empty() && m_nextPosition == asked;
-    if (m_nextPosition != -1 && m_listHandle != 0 && !stuck) {
-        PostToSuspects(m_messages.WM_GETSUSPECTSDATA, 0, 0);
-        UnlockPage();
+    if (m_nextPosition == -1 || m_listHandle == 0) {
+        EndPageFetch();
         return;
     }
-    if (stuck)
+    // A service whose next position does not move on would be asked for the same page
+    // forever: end here and let it drop the enumeration.
+    if (m_nextPosition <= asked) {
+        CancelFetch(false);
         m_nextPosition = -1;
-    m_worker->AddJob({1, 0, 0});
-    if (HistoryWindowVisible()) {
-        const std::int32_t k = m_kindsRequested;
-        if (!(k == 0 || ((k & 1) && (k & 4))))
-            RequestKind(5);
-        else if (!(k == 0 || (k & 8)))
-            RequestKind(8);
+        EndPageFetch();
+        return;
     }
-    UnlockPage();
+    PostToReceiver(m_messages.WM_GETSUSPECTSDATA, static_cast<std::uintptr_t>(m_fetchGeneration), 0);
+}
+
+void CSuspects::EndPageFetch() {
+    m_worker->AddJob({tagJOB::kEndOfData, 0, 0});
+    RequestFollowUpKinds();
+}
+
+void CSuspects::RequestFollowUpKinds() {
+    if (!HistoryWindowVisible())
+        return;
+    const std::int32_t k = m_kindsRequested;
+    if (k == listkind::kAll)
+        return;
+    if (!((k & 1) && (k & 4)))
+        RequestKind(listkind::kUndone);
+    else if (!(k & 8))
+        RequestKind(listkind::kDeleted);
 }
 
 void CSuspects::FailListReply() {
     // The items received so far stay: their fill jobs run, then the fill cycle ends.
     CancelFetch(false);
-    m_worker->AddJob({1, 0, 0});
-    UnlockPage();
     m_nextPosition = 0;
-    m_listHandle = -1000;
+    m_listHandle = kFailedListHandle;
+    m_worker->AddJob({tagJOB::kEndOfData, 0, 0});
+    // One kind failing is no reason to leave the history without the others.
+    RequestFollowUpKinds();
 }
 
 void CSuspects::RequestKind(std::int32_t kind) {
-    if (m_nextPosition != -1 && m_listHandle != -1000)
+    if (m_nextPosition != -1 && m_listHandle != kFailedListHandle)
         return;
     m_nextPosition = 0;
     m_listHandle = 0;
     m_requestedKind = kind;
     m_kindsRequested |= kind;
-    RequestNextPage();
+    m_pageInFlight = false;
+    RequestNextPage(m_fetchGeneration);
 }
 
 void CSuspects::ExtendFetchForHistory() {
     const std::int32_t k = m_kindsRequested;
-    if (k == 0)
+    if (k == listkind::kAll)
         return;
     if ((k & 1) && (k & 4)) {
         if (!(k & 8))
-            RequestKind(8);
+            RequestKind(listkind::kDeleted);
         return;
     }
-    RequestKind(5);
+    RequestKind(listkind::kUndone);
 }
 
 void CSuspects::CancelFetch(bool clearJobs) {
-    if (m_nextPosition == -1 || m_listHandle == 0 || m_listHandle == -1000)
+    if (m_nextPosition == -1 || m_listHandle == 0 || m_listHandle == kFailedListHandle)
         return;
     m_cancelPending = true;
     CMsgModBlaGetList request;
@@ -176,9 +185,7 @@ void CSuspects::CancelFetch(bool clearJobs) {
     request.kind = 0;
     request.listHandle = static_cast<std::uint32_t>(m_listHandle);
     request.position = -1;
-    auto* window = SuspectsWindow();
-    auto* handler =
-        new CCancelGetSuspectsData(window ? platform::HandleOf(window) : 0, m_messages.WM_CANCELSUSPECTSDATA);
+    auto* handler = new CCancelGetSuspectsData(m_receiverHandle, m_messages.WM_CANCELSUSPECTSDATA);
     const bool sent = Send(kListModule, request, handler) == 0;
     if (!sent)
         delete handler;

@@ -5,13 +5,12 @@
 #include "comm/replyhandlers.h"
 #include "comm/store/blaitemex.h"
 #include "comm/store/detectionnames.h"
-#include "forms/historysuspectsform/historysuspectsform.h"
-#include "forms/suspectsform/suspectsform.h"
 #include "forms/uformmessage/uformmessage.h"
 #include "module/suspects.h"
 #include "support/paths.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
@@ -47,11 +46,8 @@ void OpinionLink(void* /*context*/, std::uint32_t extra, const QString& /*anchor
 
 } // namespace
 
-bool CSuspects::SetBusyStateOfKey(std::uint32_t key, std::int32_t state) {
-    if (!m_itemStore)
-        return false;
-    const int index = m_itemStore->IndexOfKey(key);
-    return index >= 0 && m_itemStore->SetBusyStateAt(static_cast<std::size_t>(index), state);
+bool CSuspects::SetBusyState(const stItemRef& item, std::int32_t state) {
+    return m_itemStore && m_itemStore->SetBusyState(item, state);
 }
 
 std::uint32_t CSuspects::SendItemAction(std::uint32_t code, const ST_BLELEMENT::Identifier& identifier,
@@ -66,58 +62,42 @@ std::uint32_t CSuspects::SendItemAction(std::uint32_t code, const ST_BLELEMENT::
     return status == kRefused ? kRefusedBySender : notSentCode;
 }
 
-void CSuspects::Unblock(std::uint32_t key, std::uint32_t layerSelector) {
-    ST_BLELEMENT::Identifier identifier{};
-    if (!m_itemStore || !m_itemStore->IdentifierOfKey(key, identifier)) {
-        // Nothing to act on; the asking window must not wait for a reply.
-        PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, layerSelector, 0);
-        return;
-    }
-    auto* window = SuspectsWindow();
-    auto* handler =
-        new CUnblockMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEUNBLOCKIMTEMLAYER,
-                        m_messages.WM_UNBLOCKITEM, key, layerSelector);
-    m_statusCode = SendItemAction(kActionUnblock, identifier, handler, kUnblockNotSent);
+void CSuspects::Unblock(const stItemRef& item, std::uint32_t layerSelector) {
+    auto* handler = new CUnblockMsg(m_receiverHandle, m_messages.WM_REMOVEUNBLOCKIMTEMLAYER,
+                                    m_messages.WM_UNBLOCKITEM, item, layerSelector);
+    m_statusCode = SendItemAction(kActionUnblock, item.identifier, handler, kUnblockNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
-    PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, layerSelector, 0);
-    SetBusyStateOfKey(key, 0);
+    PostToReceiver(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, layerSelector, 0);
+    SetBusyState(item, busy::kIdle);
     ReportStatus();
 }
 
-void CSuspects::Reblock(std::uint32_t key) {
-    ST_BLELEMENT::Identifier identifier{};
-    if (!m_itemStore || !m_itemStore->IdentifierOfKey(key, identifier)) {
-        PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, 1, 0);
-        return;
-    }
-    auto* window = SuspectsWindow();
-    auto* handler = new CReblockMsg(window ? platform::HandleOf(window) : 0,
-                                    m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, m_messages.WM_REBLOCKITEM, key);
-    m_statusCode = SendItemAction(kActionReblock, identifier, handler, kReblockNotSent);
+void CSuspects::Reblock(const stItemRef& item) {
+    auto* handler = new CReblockMsg(m_receiverHandle, m_messages.WM_REMOVEUNBLOCKIMTEMLAYER,
+                                    m_messages.WM_REBLOCKITEM, item);
+    m_statusCode = SendItemAction(kActionReblock, item.identifier, handler, kReblockNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
-    PostToSuspects(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, 1, 0);
-    SetBusyStateOfKey(key, 0);
+    PostToReceiver(m_messages.WM_REMOVEUNBLOCKIMTEMLAYER, 1, 0);
+    SetBusyState(item, busy::kIdle);
     ReportStatus();
 }
 
-void CSuspects::Remove(std::uint32_t key, const ST_BLELEMENT& element) {
-    auto* window = SuspectsWindow();
-    auto* handler = new CDeleteMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEITEM, key);
-    m_statusCode = SendItemAction(kActionRemove, element.identifier, handler, kRemoveNotSent);
+void CSuspects::Remove(const stItemRef& item) {
+    auto* handler = new CDeleteMsg(m_receiverHandle, m_messages.WM_REMOVEITEM, item);
+    m_statusCode = SendItemAction(kActionRemove, item.identifier, handler, kRemoveNotSent);
     if (m_statusCode == 0)
         return;
     delete handler;
-    SetBusyStateOfKey(key, 0);
+    SetBusyState(item, busy::kIdle);
     ReportStatus();
 }
 
 bool CSuspects::RemoveAll() {
-    auto* window = SuspectsWindow();
-    auto* handler = new CDeleteAllMsg(window ? platform::HandleOf(window) : 0, m_messages.WM_REMOVEALLITEMS);
+    auto* handler = new CDeleteAllMsg(m_receiverHandle, m_messages.WM_REMOVEALLITEMS);
     if (SendItemAction(kActionRemoveAll, ST_BLELEMENT::Identifier{}, handler, kRemoveNotSent) != 0) {
         delete handler;
         return false;
@@ -125,62 +105,83 @@ bool CSuspects::RemoveAll() {
     return true;
 }
 
-void CSuspects::UnblockReply(const ReplyEnvelope* envelope, std::uint32_t key) {
+void CSuspects::UnblockReply(const ReplyEnvelope* envelope, const stItemRef& item) {
     m_statusCode = 0;
     if (!Answered(envelope))
         m_statusCode = kUnblockNotSent;
     else if (envelope->resultCode != 0 && envelope->resultCode != 1)
         m_statusCode = kUnblockFailed;
     if (m_statusCode != 0)
-        SetBusyStateOfKey(key, 0);
-    StartFetch();
+        SetBusyState(item, busy::kIdle);
+    StartFetch(FetchStart::Always);
     if (m_statusCode != 0)
         ReportStatus();
 }
 
-void CSuspects::ReblockReply(const ReplyEnvelope* envelope, std::uint32_t key) {
+void CSuspects::ReblockReply(const ReplyEnvelope* envelope, const stItemRef& item) {
     m_statusCode = 0;
     if (!Answered(envelope))
         m_statusCode = kReblockNotSent;
     else if (envelope->resultCode != 0)
         m_statusCode = kReblockFailed;
     if (m_statusCode != 0)
-        SetBusyStateOfKey(key, 0);
-    StartFetch();
+        SetBusyState(item, busy::kIdle);
+    StartFetch(FetchStart::Always);
     if (m_statusCode != 0)
         ReportStatus();
 }
 
-void CSuspects::RemoveReply(const ReplyEnvelope* envelope, std::uint32_t key) {
+void CSuspects::RemoveReply(const ReplyEnvelope* envelope, const stItemRef& item) {
     m_statusCode = 0;
     if (Answered(envelope) && envelope->resultCode == 0) {
-        if (m_itemStore)
-            m_itemStore->Remove(key);
-        if (auto* window = SuspectsWindow())
-            window->RemoveItemFromView(key);
+        // The entry of that item, whatever key a refresh gave it since; none when it is gone.
+        const std::uint32_t key = m_itemStore ? m_itemStore->KeyOfRef(item) : 0;
+        if (key == 0)
+            return;
+        m_itemStore->Remove(key);
+        if (auto* view = SuspectsView())
+            view->RemoveItemFromView(key);
+        else
+            PostToHistory(m_messages.WM_REMOVEHISTORYITEM, key, 0);
         return;
     }
-    if (Answered(envelope) && envelope->resultCode == kRemoveNeedsNoReport) {
-        SetBusyStateOfKey(key, 0);
+    SetBusyState(item, busy::kIdle);
+    if (Answered(envelope) && envelope->resultCode == kRemoveNeedsNoReport)
         return;
-    }
     m_statusCode = Answered(envelope) ? kRemoveFailed : kRemoveNotSent;
-    SetBusyStateOfKey(key, 0);
     ReportStatus();
 }
 
 void CSuspects::RemoveAllReply(const ReplyEnvelope* envelope) {
-    if (!Answered(envelope) || envelope->resultCode != 0)
-        StartFetch();
+    if (!Answered(envelope) || envelope->resultCode != 0) {
+        StartFetch(FetchStart::Always);
+        return;
+    }
+    // Nothing the service removed may stay behind for a window to show or act on.
+    m_itemStore->Clear();
+    ResetDetectionWaits();
+    if (HistoryWindowVisible())
+        StartFetch(FetchStart::Always);
 }
 
 void CSuspects::ReportStatus() {
     stMessageRequest request;
-    request.name = m_textA;
+    request.name = m_productName;
     request.code = m_statusCode;
     request.linkAction = &OpinionLink;
-    request.context = this;
-    ShowCatalogMessage(0, m_translator, request);
+    request.context = nullptr;
+    const ZrunTranslationSource* translator = m_translator;
+    QPointer<QObject> alive(m_receiver.get());
+    // The message window runs a modal loop; from a handler, a window or this controller could
+    // go during it with the handler still on the stack. Queued, it runs from the event loop and
+    // touches nothing of ours once it returns.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [alive, translator, request]() {
+            if (alive)
+                ShowCatalogMessage(0, translator, request);
+        },
+        Qt::QueuedConnection);
 }
 
 bool CSuspects::RequestDetectionNames() {
@@ -196,11 +197,9 @@ void CSuspects::DetectionInfoReply(CGetDetectionInfoMsg* requester, const ReplyE
         return;
     const RspModAvIemGetInfo* reply =
         Answered(envelope) && envelope->resultCode == 0 ? envelope->PayloadAs<RspModAvIemGetInfo>() : nullptr;
-    auto* history = HistoryWindow();
-    const platform::WindowHandle historyHandle = history ? platform::HandleOf(history) : 0;
-    m_detectionNames->ApplyReply(requester->InFlight(), reply, [&](std::int32_t key) {
-        platform::PostMessage(historyHandle, m_messages.WM_UPDATEMALWAREINFO,
-                              static_cast<std::uintptr_t>(key), 1);
+    m_detectionNames->ApplyReply(requester->InFlight(), reply, [this](std::int32_t key) {
+        PostToHistory(m_messages.WM_UPDATEMALWAREINFO, static_cast<std::uintptr_t>(key), 1);
     });
+    requester->SetInFlight({});
     RequestDetectionNames();
 }
