@@ -89,6 +89,9 @@ private Q_SLOTS:
     void iconFor_data();
     void iconFor();
     void readersWhileWriting();
+    void keyLookupsAfterRemovals();
+    void referenceFindsTheSameItem_data();
+    void referenceFindsTheSameItem();
     // Detection names
     void nameOf_data();
     void nameOf();
@@ -99,6 +102,70 @@ private Q_SLOTS:
     void refusedSendLeavesNothingInFlight();
     void applyReply();
 };
+
+void TestCoreStore::keyLookupsAfterRemovals() {
+    CBlaItemEx store;
+    std::vector<ST_BLELEMENT> page;
+    for (int i = 1; i <= 50; ++i)
+        page.push_back(Element(static_cast<std::uint8_t>(i)));
+    store.AppendPage(page);
+    store.SetResetPending(false);
+    store.AppendPage(page); // keys 51 to 100
+    for (std::uint32_t key : {1u, 2u, 17u, 50u, 51u, 99u})
+        QVERIFY(store.Remove(key));
+    const std::vector<std::uint32_t> keys = Keys(store);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        QCOMPARE(store.IndexOfKey(keys[i]), static_cast<int>(i));
+        ST_BLELEMENT::Identifier id{};
+        QVERIFY(store.IdentifierOfKey(keys[i], id));
+        QVERIFY(id == store.EntryAt(i)->element.identifier);
+    }
+    for (std::uint32_t gone : {0u, 1u, 2u, 17u, 50u, 51u, 99u, 101u, 0xFFFFFFFFu}) {
+        QCOMPARE(store.IndexOfKey(gone), -1);
+        QVERIFY(!store.Remove(gone));
+    }
+}
+
+void TestCoreStore::referenceFindsTheSameItem_data() {
+    QTest::addColumn<QList<int>>("after");  // identifiers of the store after the reference was taken
+    QTest::addColumn<bool>("refreshed");    // the store was emptied in between
+    QTest::addColumn<int>("expectedIndex"); // where the item is now, -1 when gone
+    QTest::newRow("same store") << QList<int>{1, 2, 3} << false << 1;
+    QTest::newRow("refreshed, same order") << QList<int>{1, 2, 3} << true << 1;
+    QTest::newRow("refreshed, an item before it gone") << QList<int>{2, 3} << true << 0;
+    QTest::newRow("refreshed, moved down") << QList<int>{4, 5, 2} << true << 2;
+    QTest::newRow("refreshed, its key now another item's") << QList<int>{1, 3, 9} << true << -1;
+    QTest::newRow("refreshed, gone") << QList<int>{} << true << -1;
+}
+
+void TestCoreStore::referenceFindsTheSameItem() {
+    QFETCH(QList<int>, after);
+    QFETCH(bool, refreshed);
+    QFETCH(int, expectedIndex);
+    CBlaItemEx store;
+    store.AppendPage({Element(1), Element(2), Element(3)});
+    store.SetResetPending(false);
+    stItemRef item; // the entry of identifier 2, key 2
+    QVERIFY(store.RefOfKey(2, item));
+    QCOMPARE(item.key, 2u);
+    QVERIFY(item.identifier == Element(2).identifier);
+    if (refreshed) {
+        std::vector<ST_BLELEMENT> page;
+        for (int id : after)
+            page.push_back(Element(static_cast<std::uint8_t>(id)));
+        store.SetResetPending(true);
+        store.AppendPage(page);
+    }
+    QCOMPARE(store.IndexOfRef(item), expectedIndex);
+    QCOMPARE(store.SetBusyState(item, 1), expectedIndex >= 0);
+    for (std::size_t i = 0; i < store.Count(); ++i) {
+        std::int32_t state = -1;
+        QVERIFY(store.BusyStateAt(i, state));
+        // Only the same item ever changes.
+        QCOMPARE(state, static_cast<int>(i) == expectedIndex ? 1 : 0);
+    }
+    QCOMPARE(store.KeyOfRef(item), expectedIndex < 0 ? 0u : store.EntryAt(expectedIndex)->key);
+}
 
 void TestCoreStore::elementCopyLimitsTexts_data() {
     QTest::addColumn<int>("length");
