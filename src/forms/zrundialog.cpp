@@ -4,6 +4,7 @@
 #include "controls/timage.h"
 #include "controls/zrunborder.h"
 #include "controls/zrunbutton.h"
+#include "forms/formkit.h"
 #include "support/utilsresource.h"
 
 #include <QGuiApplication>
@@ -20,13 +21,6 @@ constexpr int kCaptionHeight = 25;
 constexpr std::array<std::uint32_t, 3> kCloseFaces{20029, 20030, 20028};
 constexpr std::array<std::uint32_t, 3> kTextButtonFaces{20143, 20144, 20145};
 constexpr std::array<std::uint32_t, 8> kFrame{21014, 21016, 21015, 21017, 21018, 21010, 21011, 21013};
-
-QFont VerdanaPixels(int pixels) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixels);
-    return font;
-}
 
 bool BelongsTo(QObject* target, const QWidget* window) {
     if (auto* widget = qobject_cast<QWidget*>(target))
@@ -56,7 +50,7 @@ TZRUNDialog::TZRUNDialog(QWidget* owner, const Chrome& chrome)
     // The dialog gives the title its size.
     lblCaption = new QLabel(pnlCaption);
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
-    lblCaption->setFont(VerdanaPixels(12));
+    lblCaption->setFont(formkit::Verdana(12));
     lblCaption->setTextFormat(Qt::PlainText);
     lblCaption->setAttribute(Qt::WA_TransparentForMouseEvents);
     lblCaption->move(8, 6);
@@ -99,12 +93,9 @@ TZRUNDialog::~TZRUNDialog() {
 }
 
 void TZRUNDialog::LoadChromePictures(void* library, std::initializer_list<TZRUNButton*> textButtons) {
-    for (std::uint32_t number : kCloseFaces)
-        AddPngToSkinList(btnClose->SkinList(), library, number);
-    for (TZRUNButton* button : textButtons) {
-        for (std::uint32_t number : kTextButtonFaces)
-            AddPngToSkinList(button->SkinList(), library, number);
-    }
+    formkit::LoadFaces(btnClose, library, kCloseFaces);
+    for (TZRUNButton* button : textButtons)
+        formkit::LoadFaces(button, library, kTextButtonFaces);
     if (library)
         wndBorder->SetResources(library, kFrame, u"PNG");
 }
@@ -131,7 +122,7 @@ TZRUNButton* TZRUNDialog::MakeTextButton(QWidget* parent, const char* name, cons
 THTMLabel* TZRUNDialog::MakeLine(QWidget* parent, const char* name, int width) {
     auto* label = new THTMLabel(parent);
     label->setObjectName(QLatin1String(name));
-    label->setFont(VerdanaPixels(11));
+    label->setFont(formkit::Verdana(11));
     label->setGeometry(0, 0, width, 13);
     label->SetAutoHeight(true);
     return label;

@@ -349,8 +349,15 @@ void TSuspectsForm::FormDeactivate() {
 
 void TSuspectsForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (pnlWaitingUnblock)
+    if (!pnlWaitingUnblock)
+        return;
+    TWaitingLayer layer(pnlWaitingUnblock, ImageBackgroundUnblock, ImageUndo, lblUndoAction);
+    if (layer.IsShowing()) {
+        layer.Rebuild(this, rect());
+        wndBorder->raise();
+    } else {
         pnlWaitingUnblock->setGeometry(rect());
+    }
 }
 
 bool TSuspectsForm::FormShortCut(QKeyEvent* key) {
