@@ -502,8 +502,31 @@ void TSuspectsForm::lblInformation1AnchorClick(const QString& anchor) {
 }
 
 void TSuspectsForm::lblShowHistorySuspectsAnchorClick(const QString& /*anchor*/) {
-    // The action history window is not part of this module yet: the link opens nothing and
-    // asks the service for nothing more.
+    THistorySuspectsForm* history = m_controller->HistoryWindow();
+    if (!history) {
+        QWidget* mainWindow = platform::ApplicationMainWindow();
+        platform::SetApplicationMainWindow(nullptr);
+        history = new THistorySuspectsForm(this, m_controller);
+        m_controller->SetHistoryWindow(history);
+        const platform::WindowHandle handle = platform::HandleOf(history);
+        if (QWidget* console = platform::FindWindow("TConsoleForm"))
+            platform::PostMessage(platform::HandleOf(console), platform::RegisterWindowMessage(kSkinFormMessage),
+                                  0, static_cast<std::intptr_t>(handle));
+        // It starts with every item received so far.
+        const stMessageNumbers& m = m_controller->Messages();
+        CBlaItemEx* store = m_controller->ItemStore();
+        platform::PostMessage(handle, m.WM_RESETVIEWS, 0, 0);
+        platform::PostMessage(handle, m.WM_FILLDATA, 0,
+                              static_cast<std::intptr_t>(store ? store->Count() : 0));
+        platform::SetApplicationMainWindow(mainWindow);
+    }
+    if (history->isVisible()) {
+        history->raise();
+        history->activateWindow();
+    } else {
+        history->show();
+    }
+    m_controller->ExtendFetchForHistory();
 }
 
 // Unblock and remove.
