@@ -239,6 +239,8 @@ private Q_SLOTS:
     void requestsAnsweredWithAnError();
     void detectionNames_data();
     void detectionNames();
+    void detectionNamesInBatchesOfAnySize_data();
+    void detectionNamesInBatchesOfAnySize();
 
     // the send operation, faults and threads
     void rejectedBytes_data();
@@ -795,6 +797,38 @@ void TestConsoleService::detectionNames() {
     QCOMPARE(a.reply.moduleId, kInfoTarget);
     QCOMPARE(a.reply.result, 0);
     QVERIFY(a.bytes == expected);
+}
+
+void TestConsoleService::detectionNamesInBatchesOfAnySize_data() {
+    QTest::addColumn<int>("size");
+
+    QTest::newRow("one identifier") << 1;
+    QTest::newRow("just over five hundred") << 501;
+    QTest::newRow("a hundred thousand") << 100000;
+}
+
+void TestConsoleService::detectionNamesInBatchesOfAnySize() {
+    QFETCH(int, size);
+
+    // Ten-digit identifiers the service does not know, with two it knows among them: one at
+    // the end and, in longer batches, one far into it.
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < size - 1; ++i)
+        ids.push_back(4000000000u + std::uint32_t(i));
+    if (size > 700)
+        ids[700] = 1001;
+    ids.push_back(4001);
+    std::vector<std::pair<std::uint32_t, std::u16string>> names;
+    if (size > 700)
+        names.emplace_back(1001, u"Adware/OpenCandy");
+    names.emplace_back(4001, u"Trj/Downloader.AB");
+
+    Harness h;
+    QVERIFY(h.Start());
+    const Answer a = h.Call(wire::DetectionInfoRequest(ids));
+    QCOMPARE(a.replies, 1);
+    QCOMPARE(a.reply.result, 0);
+    QVERIFY(a.bytes == wire::DetectionInfoReply(0, names));
 }
 
 void TestConsoleService::rejectedBytes_data() {
