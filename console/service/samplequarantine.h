@@ -6,8 +6,8 @@
 #include <vector>
 
 // The quarantine a new store starts with: what the protection of a Spanish user's computer
-// would have caught over a few weeks. Deterministic for a given clock, so that tests and
-// screenshots see the same items.
+// would have caught over some months, with the history of what was restored and deleted.
+// Deterministic for a given clock, so that tests and screenshots see the same items.
 struct SampleDetection {
     std::uint32_t id = 0;
     QString name;
