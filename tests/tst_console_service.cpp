@@ -201,6 +201,29 @@ wire::Bytes InfoPayload() {
 
 enum Outcome { Answered, HeldUntilStop, NeverCalled };
 
+// An item action exactly as the module sends it from the process 0xF2C, byte by byte. The
+// history window's undo is an unblock whose marker 1 stays with the module's reply handler:
+// nothing of it travels, so it is the same request as the suspects window's unblock.
+wire::Bytes ModuleActionBytes(std::uint8_t code, const Id& id) {
+    wire::Bytes b;
+    auto ascii16 = [&b](const char* text) {
+        for (const char* c = text; *c; ++c)
+            b.insert(b.end(), {std::uint8_t(*c), 0x00});
+        b.insert(b.end(), {0x00, 0x00});
+    };
+    b.insert(b.end(), {0x19, 0x00, 0x00, 0x00}); // 24 units and the 0
+    ascii16("class CNanoMessageBase *");
+    b.insert(b.end(), {0x00, 0xC0, 0x00, 0x04});                         // target 0x400c000
+    b.insert(b.end(), {0xE8, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}); // header word 1000
+    b.insert(b.end(), {0x50, 0x00, 0x00, 0x00});                         // 80 payload bytes
+    b.insert(b.end(), {0x1A, 0x00, 0x00, 0x00});                         // 25 units and the 0
+    ascii16("class CMsgModBlaActions *");
+    b.insert(b.end(), {0x2C, 0x0F, 0x00, 0x00}); // process
+    b.insert(b.end(), {code, 0x00, 0x00, 0x00});
+    b.insert(b.end(), id.begin(), id.end());
+    return b;
+}
+
 } // namespace
 
 class TestConsoleService : public QObject {
@@ -235,6 +258,8 @@ private Q_SLOTS:
     // item actions and detection names
     void actions_data();
     void actions();
+    void undoRedoAndRemoveFromTheHistory_data();
+    void undoRedoAndRemoveFromTheHistory();
     void requestsAnsweredWithAnError_data();
     void requestsAnsweredWithAnError();
     void detectionNames_data();
@@ -755,6 +780,64 @@ void TestConsoleService::actions() {
     QVERIFY(OfKind(std::uint32_t(kindAfter), found->flags));
     QCOMPARE(Text(found->location), Text(item.location));
     QCOMPARE(found->actionTime, item.actionTime);
+}
+
+void TestConsoleService::undoRedoAndRemoveFromTheHistory_data() {
+    QTest::addColumn<std::uint32_t>("kind"); // where the item starts, and where redo puts it back
+    QTest::addColumn<int>("index");
+    QTest::addColumn<std::uint32_t>("flags");
+    QTest::addColumn<std::uint32_t>("undoneFlags");
+
+    QTest::newRow("a neutralised item") << 6u << 0 << 0x00u << 0x80u;
+    QTest::newRow("a hidden neutralised item") << 6u << 8 << 0x400u << 0x480u;
+    QTest::newRow("a deleted item") << 8u << 0 << 0x04u << 0x84u;
+}
+
+void TestConsoleService::undoRedoAndRemoveFromTheHistory() {
+    QFETCH(std::uint32_t, kind);
+    QFETCH(int, index);
+    QFETCH(std::uint32_t, flags);
+    QFETCH(std::uint32_t, undoneFlags);
+
+    Harness h;
+    QVERIFY(h.Start());
+    const Listing source = h.List(kind);
+    QVERIFY(source.ok);
+    const wire::Element item = source.elements[std::size_t(index)];
+    QCOMPARE(item.flags, flags);
+
+    // The kinds that list the item now, with its flags there.
+    auto whereIs = [&h, &item](std::uint32_t* flagsFound) {
+        std::set<std::uint32_t> kinds;
+        for (std::uint32_t k : {0u, 5u, 6u, 8u}) {
+            const Listing listing = h.List(k);
+            for (const wire::Element& e : listing.elements)
+                if (e.id == item.id) {
+                    kinds.insert(k);
+                    *flagsFound = e.flags;
+                }
+        }
+        return kinds;
+    };
+    std::uint32_t found = 0xffffffff;
+
+    // Undo: restored, out of its kind and into the undone items.
+    QVERIFY(h.Call(ModuleActionBytes(6, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found) == (std::set<std::uint32_t>{0, 5}));
+    QCOMPARE(found, undoneFlags);
+
+    // Redo: the action again, back where it was, with the flags it had.
+    QVERIFY(h.Call(ModuleActionBytes(8, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found) == (std::set<std::uint32_t>{0, kind}));
+    QCOMPARE(found, flags);
+
+    // Remove: gone from every list; acting on it again finds nothing.
+    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found).empty());
+    QCOMPARE(h.service().Counts().all, kSample.all - 1);
+    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(-1035));
+    QVERIFY(h.Call(ModuleActionBytes(6, item.id)).bytes == wire::StatusReply(-1001));
+    QVERIFY(h.Call(ModuleActionBytes(8, item.id)).bytes == wire::StatusReply(-1001));
 }
 
 void TestConsoleService::requestsAnsweredWithAnError_data() {
