@@ -162,6 +162,7 @@ bool TConsoleForm::StartModule() {
     settings.latencyMs = m_options.latencyMs;
     settings.fault = m_options.fault;
     settings.reseed = m_options.reseed;
+    settings.historyItems = m_options.historyItems;
     m_service = std::make_unique<ProtectionService>(settings);
     QString error;
     if (!m_service->Open(&error)) {

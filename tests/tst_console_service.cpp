@@ -239,6 +239,9 @@ private Q_SLOTS:
     void sampleItems_data();
     void sampleItems();
     void sampleCoversEveryCase();
+    void generatedHistory_data();
+    void generatedHistory();
+    void generatedHistoryIsTheSameEveryTime();
     void unopenedServiceSendsNothing_data();
     void unopenedServiceSendsNothing();
 
@@ -452,6 +455,84 @@ void TestConsoleService::sampleCoversEveryCase() {
                         std::inserter(expected, expected.end()));
     QCOMPARE(detections.size(), std::size_t(26));
     QVERIFY(named == expected);
+}
+
+void TestConsoleService::generatedHistory_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pageSize");
+    QTest::addColumn<QuarantineCounts>("extra"); // over the sample: all, blocked, undone, deleted, shown
+
+    QTest::newRow("none") << 0 << 25 << QuarantineCounts{0, 0, 0, 0, 0};
+    // Of every ten: five deleted, four undone (one of them deleted before), one blocked.
+    QTest::newRow("twenty-five") << 25 << 25 << QuarantineCounts{25, 2, 8, 15, 2};
+    QTest::newRow("twelve hundred, in pages longer than one statement's slice")
+        << 1200 << 700 << QuarantineCounts{1200, 120, 480, 600, 120};
+}
+
+void TestConsoleService::generatedHistory() {
+    QFETCH(int, count);
+    QFETCH(int, pageSize);
+    QFETCH(QuarantineCounts, extra);
+
+    Harness h;
+    h.settings.historyItems = count;
+    h.settings.pageSize = pageSize;
+    QVERIFY(h.Start());
+    const QuarantineCounts expected{kSample.all + extra.all, kSample.blocked + extra.blocked,
+                                    kSample.undone + extra.undone, kSample.deleted + extra.deleted,
+                                    kSample.shown + extra.shown};
+    CompareCounts(h.service().Counts(), expected);
+
+    const Listing all = h.List(0);
+    QVERIFY(all.ok);
+    QCOMPARE(int(all.elements.size()), expected.all);
+    const std::vector<Id> ids = IdsOf(all.elements);
+    QCOMPARE(std::set<Id>(ids.begin(), ids.end()).size(), ids.size());
+    const std::uint64_t seedTime = 133537254000000000ULL; // 2024-03-01 00:10 UTC
+    const std::uint64_t minute = 60ULL * 10000000;
+    for (std::size_t i = 0; i < all.elements.size(); ++i) {
+        const wire::Element& e = all.elements[i];
+        QVERIFY(e.actionTime < seedTime);
+        QVERIFY(e.actionTime > seedTime - 2 * 366 * 24 * 60 * minute);
+        QCOMPARE(e.actionTime % minute, 0u);
+        QVERIFY(!e.location.empty());
+        QVERIFY(!e.location.starts_with(u"\\"));
+        QVERIFY(e.flags == 0 || e.flags == 0x04 || e.flags == 0x80 || e.flags == 0x84 || e.flags == 0x400 ||
+                e.flags == 0x404); // hidden ones only from the sample
+        if (i > 0)
+            QVERIFY(all.elements[i - 1].actionTime >= e.actionTime);
+    }
+
+    // The entries are there for good: opening again adds none.
+    h.Stop();
+    QVERIFY(h.Start());
+    QVERIFY(!h.service().SeededOnOpen());
+    CompareCounts(h.service().Counts(), expected);
+}
+
+void TestConsoleService::generatedHistoryIsTheSameEveryTime() {
+    auto listing = [](int count) {
+        Harness h;
+        h.settings.historyItems = count;
+        h.settings.pageSize = 100;
+        return h.Start() ? h.List(0) : Listing{};
+    };
+    const Listing first = listing(60);
+    const Listing second = listing(60);
+    const Listing longer = listing(90);
+    QVERIFY(first.ok && second.ok && longer.ok);
+    QCOMPARE(first.elements.size(), std::size_t(100));
+    auto same = [](const wire::Element& a, const wire::Element& b) {
+        return a.id == b.id && a.location == b.location && a.actionTime == b.actionTime &&
+               a.category == b.category && a.itemType == b.itemType && a.infoId == b.infoId &&
+               a.detectionId == b.detectionId && a.flags == b.flags;
+    };
+    QVERIFY(std::equal(first.elements.begin(), first.elements.end(), second.elements.begin(),
+                       second.elements.end(), same));
+    // A longer history begins as the shorter one: every entry of the shorter one is in it.
+    for (const wire::Element& e : first.elements)
+        QVERIFY(std::any_of(longer.elements.begin(), longer.elements.end(),
+                            [&](const wire::Element& l) { return same(e, l); }));
 }
 
 void TestConsoleService::unopenedServiceSendsNothing_data() {

@@ -118,7 +118,8 @@ QuarantineStore::~QuarantineStore() {
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& now, QString* error) {
+bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& now, QString* error,
+                           int historyItems) {
     auto fail = [&](const QString& reason) {
         m_lastError = reason;
         if (error)
@@ -158,7 +159,7 @@ bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& no
         ok = Exec(QStringLiteral("DROP TABLE IF EXISTS items")) &&
              Exec(QStringLiteral("DROP TABLE IF EXISTS detections"));
     if (ok && seed)
-        ok = CreateSchema() && Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc()) &&
+        ok = CreateSchema() && Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc(), historyItems) &&
              Exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     if (!ok || !db.commit()) {
         const QString reason = m_lastError.isEmpty() ? db.lastError().text() : m_lastError;
@@ -200,14 +201,15 @@ bool QuarantineStore::CreateSchema() {
                "CREATE INDEX IF NOT EXISTS items_newest_first ON items (action_time DESC, seq DESC)"));
 }
 
-bool QuarantineStore::Seed(const QDateTime& now) {
+bool QuarantineStore::Seed(const QDateTime& now, int historyItems) {
+    // Runs inside the transaction of Open: a hundred thousand entries are one write.
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery detection(db);
     detection.prepare(QStringLiteral("INSERT INTO detections (id, name, information_id) VALUES (?, ?, ?)"));
     for (const SampleDetection& d : SampleDetections()) {
-        detection.addBindValue(static_cast<qlonglong>(d.id));
-        detection.addBindValue(d.name);
-        detection.addBindValue(static_cast<qlonglong>(d.informationId));
+        detection.bindValue(0, static_cast<qlonglong>(d.id));
+        detection.bindValue(1, d.name);
+        detection.bindValue(2, static_cast<qlonglong>(d.informationId));
         if (!detection.exec()) {
             m_lastError = detection.lastError().text();
             return false;
@@ -218,23 +220,30 @@ bool QuarantineStore::Seed(const QDateTime& now) {
         QStringLiteral("INSERT INTO items (identifier, location, container_location, action_time, category, "
                        "item_type, reserved_a, information_id, detection_id, reserved_b, flags) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const SampleItem& s : SampleItems(now)) {
-        item.addBindValue(s.identifier);
-        item.addBindValue(s.location);
-        item.addBindValue(s.containerLocation);
-        item.addBindValue(static_cast<qlonglong>(s.actionTime));
-        item.addBindValue(static_cast<qlonglong>(s.category));
-        item.addBindValue(static_cast<qlonglong>(s.itemType));
-        item.addBindValue(static_cast<qlonglong>(s.reservedA));
-        item.addBindValue(static_cast<qlonglong>(s.informationId));
-        item.addBindValue(static_cast<qlonglong>(s.detectionId));
-        item.addBindValue(static_cast<qlonglong>(s.reservedB));
-        item.addBindValue(static_cast<qlonglong>(s.flags));
-        if (!item.exec()) {
-            m_lastError = item.lastError().text();
+    auto insert = [this, &item](const SampleItem& s) {
+        item.bindValue(0, s.identifier);
+        item.bindValue(1, s.location);
+        item.bindValue(2, s.containerLocation);
+        item.bindValue(3, static_cast<qlonglong>(s.actionTime));
+        item.bindValue(4, static_cast<qlonglong>(s.category));
+        item.bindValue(5, static_cast<qlonglong>(s.itemType));
+        item.bindValue(6, static_cast<qlonglong>(s.reservedA));
+        item.bindValue(7, static_cast<qlonglong>(s.informationId));
+        item.bindValue(8, static_cast<qlonglong>(s.detectionId));
+        item.bindValue(9, static_cast<qlonglong>(s.reservedB));
+        item.bindValue(10, static_cast<qlonglong>(s.flags));
+        if (item.exec())
+            return true;
+        m_lastError = item.lastError().text();
+        return false;
+    };
+    for (const SampleItem& s : SampleItems(now))
+        if (!insert(s))
             return false;
-        }
-    }
+    HistoryItemGenerator history(now);
+    for (int i = 0; i < historyItems; ++i)
+        if (!insert(history.Next()))
+            return false;
     return true;
 }
 

@@ -176,7 +176,126 @@ std::uint32_t InformationIdOf(std::uint32_t detectionId) {
     return 0;
 }
 
+// What the generated history is made of: a family computer of a Spanish home.
+constexpr const char16_t* kUsers[] = {u"ana", u"jose", u"maria", u"carlos"};
+constexpr const char16_t* kFolders[] = {
+    uR"(C:\Users\%1\Descargas)",
+    uR"(C:\Users\%1\Documentos)",
+    uR"(C:\Users\%1\Escritorio)",
+    uR"(C:\Users\%1\Música)",
+    uR"(C:\Users\%1\Imágenes\Fotos del móvil)",
+    uR"(C:\Users\%1\Vídeos)",
+    uR"(C:\Users\%1\AppData\Local\Temp)",
+    uR"(C:\Users\%1\AppData\Roaming\Microsoft\Windows\Menú Inicio\Programas\Inicio)",
+    uR"(\??\C:\Users\%1\AppData\Local\Temp)",
+    uR"(C:\Program Files (x86)\Común)",
+    uR"(C:\Program Files\Common Files\System)",
+    uR"(C:\ProgramData\Actualizador)",
+    uR"(\SystemRoot\System32)",
+    uR"(E:\Trabajos de clase)",
+};
+constexpr const char16_t* kStems[] = {
+    u"setup",      u"instalador",   u"actualizacion", u"factura",        u"crack",       u"keygen",
+    u"codec_pack", u"juego_gratis", u"descargador",   u"svchost32",      u"update",      u"flashplayer",
+    u"toolbar",    u"helper",       u"launcher",      u"driver_updater", u"optimizador", u"limpiador_pc",
+};
+constexpr const char16_t* kExtensions[] = {u".exe", u".dll", u".scr", u".tmp", u".js", u".vbs"};
+
+// Detections by item type; a few entries get one the service has no name for.
+constexpr std::uint32_t kAdwareDetections[] = {1001, 1002, 1003, 1004, 1005};
+constexpr std::uint32_t kToolbarDetections[] = {2001, 2002, 2003, 2004};
+constexpr std::uint32_t kNetworkToolDetections[] = {3001, 3002, 3003, 3004};
+constexpr std::uint32_t kOtherDetections[] = {4001, 4002, 4003, 4004, 4005, 4006, 4007, 4008};
+constexpr std::uint32_t kFirstUnnamedDetection = 9200;
+constexpr std::uint32_t kUnnamedDetections = 40;
+
+// Two years back, in file time units.
+constexpr std::uint64_t kHistorySpan = 2ULL * 365 * 24 * 3600 * 10000000;
+constexpr std::uint64_t kMinute = 60ULL * 10000000;
+
 } // namespace
+
+HistoryItemGenerator::HistoryItemGenerator(const QDateTime& now)
+    : m_nowFileTime(
+          FileTimeOf(QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() / 60 * 60, QTimeZone::utc()))),
+      m_state(0x5EED2024ULL) {}
+
+std::uint32_t HistoryItemGenerator::Random() {
+    // Knuth's MMIX constants; the high half has the better bits.
+    m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<std::uint32_t>(m_state >> 32);
+}
+
+SampleItem HistoryItemGenerator::Next() {
+    const int index = m_index++;
+    SampleItem item;
+    item.containerLocation = QStringLiteral(""); // the column holds no nulls
+    switch (index % 10) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        item.flags = kDeleted;
+        break;
+    case 5:
+        item.flags = kDeleted | kUndone;
+        break;
+    case 6:
+    case 7:
+    case 8:
+        item.flags = kUndone;
+        break;
+    default:
+        item.flags = 0;
+        break;
+    }
+
+    const std::uint32_t roll = Pick(10);
+    item.category = roll < 5 ? kUnwanted : roll < 8 ? kSentToLab : roll < 9 ? kUserRule : kHeuristic;
+    if (item.category == kSentToLab || item.category == kHeuristic)
+        item.itemType = Pick(4) == 0 ? kSpyware : kOther;
+    else
+        item.itemType = kAdware + Pick(6); // 201 to 206
+    switch (item.itemType) {
+    case kAdware:
+        item.detectionId = kAdwareDetections[Pick(std::size(kAdwareDetections))];
+        break;
+    case kToolbar:
+        item.detectionId = kToolbarDetections[Pick(std::size(kToolbarDetections))];
+        break;
+    case kNetworkTool:
+        item.detectionId = kNetworkToolDetections[Pick(std::size(kNetworkToolDetections))];
+        break;
+    case kSpyware:
+        item.detectionId = 4009;
+        break;
+    case kRemoteAccess:
+        item.detectionId = 5001;
+        break;
+    default:
+        item.detectionId = kOtherDetections[Pick(std::size(kOtherDetections))];
+        break;
+    }
+    if (Pick(20) == 0)
+        item.detectionId = kFirstUnnamedDetection + Pick(kUnnamedDetections);
+    item.informationId = InformationIdOf(item.detectionId);
+
+    // Not every folder belongs to a user; the user is drawn all the same, to keep the sequence.
+    const QString user = QString::fromUtf16(kUsers[Pick(std::size(kUsers))]);
+    const QString folder =
+        QString::fromUtf16(kFolders[Pick(std::size(kFolders))]).replace(QStringLiteral("%1"), user);
+    item.location = QStringLiteral("%1\\%2_%3%4")
+                        .arg(folder, QString::fromUtf16(kStems[Pick(std::size(kStems))]))
+                        .arg(Pick(1000))
+                        .arg(QString::fromUtf16(kExtensions[Pick(std::size(kExtensions))]));
+    // Whole minutes within the last two years.
+    const std::uint64_t back = (static_cast<std::uint64_t>(Random()) << 32 | Random()) % kHistorySpan;
+    item.actionTime = m_nowFileTime - (back / kMinute + 1) * kMinute;
+    item.identifier = QCryptographicHash::hash(QByteArray("ZRUN history ") + QByteArray::number(index),
+                                               QCryptographicHash::Md5);
+    return item;
+}
 
 std::uint64_t FileTimeOf(const QDateTime& time) {
     constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -31,6 +32,23 @@ struct SampleItem {
 std::vector<SampleDetection> SampleDetections();
 // Items dated back from now (UTC).
 std::vector<SampleItem> SampleItems(const QDateTime& now);
+
+// Made-up history entries to try the history window at scale: the same sequence for the same
+// clock, whatever the machine. Of every ten entries, five were deleted, four were undone (one
+// of them after a deletion) and one is still blocked.
+class HistoryItemGenerator final {
+public:
+    explicit HistoryItemGenerator(const QDateTime& now);
+    SampleItem Next();
+
+private:
+    std::uint32_t Random(); // 32 bits of a fixed-seed linear congruential sequence
+    std::uint32_t Pick(std::uint32_t count) { return Random() % count; }
+
+    std::uint64_t m_nowFileTime = 0;
+    std::uint64_t m_state = 0;
+    int m_index = 0;
+};
 
 // 100 ns units since 1601-01-01 UTC.
 std::uint64_t FileTimeOf(const QDateTime& time);
