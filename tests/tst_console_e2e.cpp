@@ -3,9 +3,11 @@
 #include "consoleform.h"
 #include "consoleoptions.h"
 #include "hostobjects.h"
+#include "platform/messages.h"
 #include "service/protectionservice.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void speaksEnglishThroughItsCatalogue();
     void historyTexts_data();
     void historyTexts();
+    void skinsTheWindowItIsAskedTo_data();
+    void skinsTheWindowItIsAskedTo();
     void aModuleThatCannotLoadIsReported();
 
 private:
@@ -221,6 +225,66 @@ void TestConsoleEndToEnd::historyTexts() {
     } else {
         QCOMPARE(text.value_or(QString()), answer);
     }
+}
+
+void TestConsoleEndToEnd::skinsTheWindowItIsAskedTo_data() {
+    QTest::addColumn<QString>("named"); // how the message names the window
+    QTest::addColumn<int>("posts");
+    QTest::addColumn<bool>("skinned");
+
+    QTest::newRow("a live top-level window, by its handle") << "handle" << 1 << true;
+    QTest::newRow("asked twice, the title gets the product once") << "handle" << 2 << true;
+    QTest::newRow("a window closed before the message arrived") << "closed" << 1 << false;
+    QTest::newRow("a control inside a window") << "child" << 1 << false;
+    QTest::newRow("an address instead of a handle") << "address" << 1 << false;
+    QTest::newRow("no window") << "zero" << 1 << false;
+    QTest::newRow("the console itself") << "console" << 1 << false;
+}
+
+void TestConsoleEndToEnd::skinsTheWindowItIsAskedTo() {
+    QFETCH(QString, named);
+    QFETCH(int, posts);
+    QFETCH(bool, skinned);
+
+    TConsoleForm console(Options(m_dir.filePath(QStringLiteral("skin.sqlite")), true));
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    console.setWindowIcon(QIcon(red));
+    const QString consoleTitle = console.windowTitle();
+
+    auto* history = new QWidget;
+    history->setObjectName(QStringLiteral("HistorySuspectsForm"));
+    history->setWindowTitle(QStringLiteral("Historial de acciones"));
+    auto* child = new QWidget(history);
+    std::intptr_t lParam = 0;
+    if (named == "handle" || named == "closed")
+        lParam = std::intptr_t(platform::HandleOf(history));
+    else if (named == "child")
+        lParam = std::intptr_t(platform::HandleOf(child));
+    else if (named == "address")
+        lParam = reinterpret_cast<std::intptr_t>(history);
+    else if (named == "console")
+        lParam = std::intptr_t(platform::HandleOf(&console));
+    QPointer<QWidget> watched(history);
+    if (named == "closed")
+        delete history;
+
+    const std::uint32_t skinForm = platform::RegisterWindowMessage(u"WM_SKINFORM");
+    for (int i = 0; i < posts; ++i)
+        QVERIFY(platform::PostMessage(platform::HandleOf(&console), skinForm, 0, lParam));
+    QCoreApplication::sendPostedEvents(&console);
+
+    QCOMPARE(console.windowTitle(), consoleTitle);
+    if (named == "closed") {
+        QVERIFY(watched.isNull());
+        return;
+    }
+    QCOMPARE(history->windowIcon().cacheKey() == console.windowIcon().cacheKey(), skinned);
+    QCOMPARE(history->windowTitle(), skinned ? QStringLiteral("Historial de acciones - ZRUN Antimalware")
+                                             : QStringLiteral("Historial de acciones"));
+    QCOMPARE(history->property("ConsoleSkin").isValid(), skinned);
+    QVERIFY(!child->property("ConsoleSkin").isValid());
+    delete history;
 }
 
 void TestConsoleEndToEnd::aModuleThatCannotLoadIsReported() {
