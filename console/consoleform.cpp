@@ -162,6 +162,7 @@ bool TConsoleForm::StartModule() {
     settings.latencyMs = m_options.latencyMs;
     settings.fault = m_options.fault;
     settings.reseed = m_options.reseed;
+    settings.historyItems = m_options.historyItems;
     m_service = std::make_unique<ProtectionService>(settings);
     QString error;
     if (!m_service->Open(&error)) {
@@ -228,6 +229,8 @@ void TConsoleForm::StopModule() {
 
 bool TConsoleForm::event(QEvent* event) {
     if (auto* message = platform::AsWindowMessage(event); message && message->Msg() == m_skinMessage) {
+        // The second parameter names the window by its handle, never by its address: a window
+        // closed since the message was posted has no live handle and is left alone.
         auto* window = qobject_cast<QWidget*>(
             platform::WindowFromHandle(static_cast<platform::WindowHandle>(message->LParam())));
         if (window)
@@ -238,7 +241,16 @@ bool TConsoleForm::event(QEvent* event) {
 }
 
 void TConsoleForm::SkinWindow(QWidget* window) {
-    window->setWindowIcon(windowIcon());
+    // Only the module's own top-level windows: never this one, nor a control inside another.
+    if (window == this || !window->isWindow())
+        return;
+    if (!windowIcon().isNull())
+        window->setWindowIcon(windowIcon());
+    // The task bar tells which product the window belongs to; asked twice, the title stays.
+    const QString context = QStringLiteral(" - ") + m_options.productName;
+    const QString title = window->windowTitle();
+    if (!m_options.productName.isEmpty() && !title.isEmpty() && !title.endsWith(context))
+        window->setWindowTitle(title + context);
     window->setProperty("ConsoleSkin", QStringLiteral("dark"));
 }
 

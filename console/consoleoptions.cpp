@@ -67,6 +67,14 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
                                    QStringLiteral("path"));
     const QCommandLineOption reseed(
         QStringLiteral("reseed"), QStringLiteral("Empty the quarantine and fill it with the sample items."));
+    const QCommandLineOption historyItems(
+        QStringLiteral("history-items"),
+        QStringLiteral(
+            "Give a new store, or one started again with --reseed, this many generated history "
+            "entries besides the sample (half deleted, four in ten undone, one in ten blocked), to "
+            "try the history window at scale. With many, a larger --page-size and a lower --latency "
+            "list them sooner."),
+        QStringLiteral("n"), QString::number(o.historyItems));
     const QCommandLineOption pageSize(QStringLiteral("page-size"),
                                       QStringLiteral("Items per list page the service answers."),
                                       QStringLiteral("n"), QString::number(o.pageSize));
@@ -84,7 +92,7 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
                                         QStringLiteral("Save a picture of the window before quitting."),
                                         QStringLiteral("file"));
     parser.addOptions({language, product, lab, noActions, noWindow, waitMs, noLayer, attempts, batch, module,
-                       store, reseed, pageSize, latency, fault, quitAfter, screenshot});
+                       store, reseed, historyItems, pageSize, latency, fault, quitAfter, screenshot});
     parser.process(arguments);
 
     o.language = parser.value(language);
@@ -102,6 +110,7 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
     o.modulePath = parser.value(module);
     o.storePath = parser.value(store);
     o.reseed = parser.isSet(reseed);
+    o.historyItems = IntValue(parser, historyItems, o.historyItems, 0);
     o.pageSize = IntValue(parser, pageSize, o.pageSize, 1);
     o.latencyMs = IntValue(parser, latency, o.latencyMs, 0);
     o.fault = parser.value(fault);

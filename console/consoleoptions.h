@@ -26,6 +26,7 @@ struct ConsoleOptions {
     int quitAfterMs = -1;   // quit on its own after this long (tests, demos)
     QString screenshotPath; // take a picture of the window just before quitting
     bool reseed = false;    // start again from the sample quarantine
+    int historyItems = 0;   // generated history entries a new or reseeded store gets besides
 };
 
 // Parses the command line of the running application; exits with --help or on an error.

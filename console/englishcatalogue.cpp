@@ -58,9 +58,63 @@ QHash<QString, QString> EnglishCatalogue() {
          "and how it "
          "came about."},
         {"Cerrar", "Close"},
+        // The action history window.
+        {"Historial de acciones", "Action history"},
+        {"Buscar:", "Search:"},
+        {"Acción", "Action"},
+        {"Ubicación", "Location"},
+        {"Fecha/Hora", "Date/Time"},
+        {"No hay acciones", "No actions"},
+        {"Escribe aquí la palabra a buscar", "Type the word to search for here"},
+        {"Recuperando información desde Internet...", "Retrieving information from the Internet..."},
+        {"Nombre desconocido", "Unknown name"},
+        {"Mostrar detalles", "Show details"},
+        {"Deshacer acción", "Undo action"},
+        {"Rehacer acción", "Redo action"},
+        {"Eliminar acción", "Remove action"},
+        {"Deshaciendo acción...", "Undoing action..."},
+        {"Rehaciendo acción...", "Redoing action..."},
+        {"Archivo sospechoso neutralizado", "Suspicious file neutralised"},
+        {"%s eliminado/a:", "%s deleted:"},
+        {"%s neutralizado/a:", "%s neutralised:"},
+        {"TYPE_201", "Adware application"},
+        {"TYPE_202", "Toolbar"},
+        {"TYPE_203", "Network administration tool"},
+        {"TYPE_204", "Potentially unwanted program"},
+        {"TYPE_205", "Spyware"},
+        {"TYPE_206", "Remote access tool"},
+        // The history's confirmations.
+        {"%s \"%s\" en el archivo %s.", "%s \"%s\" in the file %s."},
+        {"Vas a eliminar definitivamente la acción:", "You are about to remove the action for good:"},
+        {"<B>Está acción no se podrá deshacer</B>. Los archivos a los que hace referencia se eliminarán y ya "
+         "no "
+         "se podrán recuperar.",
+         "<B>This action cannot be undone</B>. The files it refers to will be deleted and can no longer be "
+         "recovered."},
+        {"¿Deseas continuar?", "Do you want to go on?"},
+        {"Vas a deshacer la acción:", "You are about to undo the action:"},
+        {"<B>%s recomienda no deshacer esta acción</B> ya que podría resultar muy perjudicial para el "
+         "funcionamiento de tu PC y la integridad de tus archivos.",
+         "<B>%s recommends not undoing this action</B>: it could seriously harm your PC and the integrity of "
+         "your files."},
     };
     QHash<QString, QString> catalogue;
     for (const auto& pair : pairs)
         catalogue.insert(QString::fromUtf8(pair[0]), QString::fromUtf8(pair[1]));
     return catalogue;
+}
+
+QHash<QString, QString> SpanishItemTypeNames() {
+    const char* const pairs[][2] = {
+        {"TYPE_201", "Aplicación publicitaria"},
+        {"TYPE_202", "Barra de herramientas"},
+        {"TYPE_203", "Herramienta de administración de red"},
+        {"TYPE_204", "Programa posiblemente no deseado"},
+        {"TYPE_205", "Programa espía"},
+        {"TYPE_206", "Herramienta de acceso remoto"},
+    };
+    QHash<QString, QString> names;
+    for (const auto& pair : pairs)
+        names.insert(QString::fromUtf8(pair[0]), QString::fromUtf8(pair[1]));
+    return names;
 }

@@ -5,18 +5,18 @@
 #include <algorithm>
 
 ConsoleTranslator::ConsoleTranslator(QString language) : m_language(std::move(language)) {
-    if (m_language == QLatin1String("en"))
-        m_catalogue = EnglishCatalogue();
+    m_catalogue = m_language == QLatin1String("en") ? EnglishCatalogue() : SpanishItemTypeNames();
 }
 
 int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, char16_t* buffer,
                                  uint32_t* capacity) {
     ++m_queries;
-    if (!key || !buffer || !capacity || m_language == QLatin1String("es"))
+    if (!key || !buffer || !capacity)
         return 0;
     const auto it = m_catalogue.constFind(QString::fromUtf16(key));
     if (it == m_catalogue.constEnd()) {
-        if (!m_misses.contains(QString::fromUtf16(key)))
+        // Spanish keys are their own text: only another language misses them.
+        if (m_language != QLatin1String("es") && !m_misses.contains(QString::fromUtf16(key)))
             m_misses << QString::fromUtf16(key);
         return 0;
     }

@@ -6,8 +6,9 @@
 #include <string>
 #include <zrun/suspects.h>
 
-// The console's translator: Spanish texts are their own keys, so Spanish passes through;
-// other languages answer from their catalogue.
+// The console's translator: Spanish texts are their own keys, so Spanish passes through
+// (but for the names of the item types, which have keys of their own); other languages
+// answer from their catalogue.
 class ConsoleTranslator final : public IZrunTranslator {
 public:
     explicit ConsoleTranslator(QString language = QStringLiteral("es"));

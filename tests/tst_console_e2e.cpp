@@ -2,11 +2,15 @@
 // what the window shows and what the service holds must agree.
 #include "consoleform.h"
 #include "consoleoptions.h"
+#include "hostobjects.h"
+#include "platform/messages.h"
 #include "service/protectionservice.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -17,6 +21,17 @@ ConsoleOptions Options(const QString& store, bool reseed) {
     o.latencyMs = 5;
     o.pageSize = 4; // several pages for the sample quarantine
     return o;
+}
+
+// What the console's translator answers for a key: the text, or nothing.
+std::optional<QString> Answer(ConsoleTranslator& translator, const QString& key) {
+    std::u16string buffer(512, u'\0');
+    std::uint32_t capacity = std::uint32_t(buffer.size());
+    std::uint32_t context = 0;
+    if (translator.Query(&context, reinterpret_cast<const char16_t*>(key.utf16()), buffer.data(),
+                         &capacity) != 1)
+        return std::nullopt;
+    return QString::fromStdU16String(buffer.substr(0, capacity - 1));
 }
 
 int CarouselCount(TConsoleForm& console) {
@@ -36,6 +51,10 @@ private Q_SLOTS:
     void removingAnItemChangesBothSides();
     void theQuarantineOutlivesTheConsole();
     void speaksEnglishThroughItsCatalogue();
+    void historyTexts_data();
+    void historyTexts();
+    void skinsTheWindowItIsAskedTo_data();
+    void skinsTheWindowItIsAskedTo();
     void aModuleThatCannotLoadIsReported();
 
 private:
@@ -111,6 +130,161 @@ void TestConsoleEndToEnd::speaksEnglishThroughItsCatalogue() {
                 .contains(QStringLiteral("Why did we block it?")));
     // Every text the window asked for so far has its English.
     QVERIFY2(console.Translator().Misses().isEmpty(), qPrintable(console.Translator().Misses().join(u'|')));
+}
+
+void TestConsoleEndToEnd::historyTexts_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("answer"); // empty: the key is not answered
+
+    // The history window and its confirmations ask for these keys, exactly as they are written.
+    const char* const historyKeys[] = {
+        "Historial de acciones",
+        "Buscar:",
+        "Acción",
+        "Ubicación",
+        "Fecha/Hora",
+        "No hay acciones",
+        "Escribe aquí la palabra a buscar",
+        "Recuperando información desde Internet...",
+        "Nombre desconocido",
+        "Mostrar detalles",
+        "Deshacer acción",
+        "Rehacer acción",
+        "Eliminar acción",
+        "Deshaciendo acción...",
+        "Rehaciendo acción...",
+        "Archivo sospechoso neutralizado",
+        "%s eliminado/a:",
+        "%s neutralizado/a:",
+        "%s \"%s\" en el archivo %s.",
+        "Vas a eliminar definitivamente la acción:",
+        "<B>Está acción no se podrá deshacer</B>. Los archivos a los que hace referencia se eliminarán y ya "
+        "no "
+        "se podrán recuperar.",
+        "¿Deseas continuar?",
+        "Vas a deshacer la acción:",
+        "<B>%s recomienda no deshacer esta acción</B> ya que podría resultar muy perjudicial para el "
+        "funcionamiento de tu PC y la integridad de tus archivos.",
+        "¿Deseas ignorar la recomendación y continuar?",
+        "Sí, deseo continuar",
+        "No",
+    };
+    for (const char* key : historyKeys)
+        QTest::newRow(key) << "en" << QString::fromUtf8(key) << "*";
+    QTest::newRow("en: a placeholder keeps its place") << "en"
+                                                       << "%s \"%s\" en el archivo %s."
+                                                       << "%s \"%s\" in the file %s.";
+    QTest::newRow("en: the undo warning")
+        << "en"
+        << "<B>%s recomienda no deshacer esta acción</B> ya que podría "
+           "resultar muy perjudicial para el funcionamiento de tu PC y la "
+           "integridad de tus archivos."
+        << "<B>%s recommends not undoing this action</B>: it could seriously "
+           "harm your PC and the integrity of your files.";
+
+    // The item types have keys of their own, answered in both languages.
+    const char* const types[][3] = {
+        {"TYPE_201", "Adware application", "Aplicación publicitaria"},
+        {"TYPE_202", "Toolbar", "Barra de herramientas"},
+        {"TYPE_203", "Network administration tool", "Herramienta de administración de red"},
+        {"TYPE_204", "Potentially unwanted program", "Programa posiblemente no deseado"},
+        {"TYPE_205", "Spyware", "Programa espía"},
+        {"TYPE_206", "Remote access tool", "Herramienta de acceso remoto"},
+    };
+    for (const auto& t : types) {
+        QTest::addRow("en: %s", t[0]) << "en" << t[0] << QString::fromUtf8(t[1]);
+        QTest::addRow("es: %s", t[0]) << "es" << t[0] << QString::fromUtf8(t[2]);
+    }
+    QTest::newRow("es: a type the console has no name for") << "es"
+                                                            << "TYPE_299"
+                                                            << "";
+    QTest::newRow("es: other texts pass through") << "es"
+                                                  << "Historial de acciones"
+                                                  << "";
+    QTest::newRow("en: a key of no window") << "en"
+                                            << "Historial de las acciones"
+                                            << "";
+}
+
+void TestConsoleEndToEnd::historyTexts() {
+    QFETCH(QString, language);
+    QFETCH(QString, key);
+    QFETCH(QString, answer);
+
+    ConsoleTranslator translator(language);
+    const std::optional<QString> text = Answer(translator, key);
+    if (answer.isEmpty()) {
+        QVERIFY(!text);
+        QCOMPARE(translator.Misses().contains(key), language == "en");
+    } else if (answer == "*") {
+        QVERIFY2(text, qPrintable(key));
+        QVERIFY(!text->isEmpty());
+        if (key != "No")
+            QVERIFY(*text != key);
+    } else {
+        QCOMPARE(text.value_or(QString()), answer);
+    }
+}
+
+void TestConsoleEndToEnd::skinsTheWindowItIsAskedTo_data() {
+    QTest::addColumn<QString>("named"); // how the message names the window
+    QTest::addColumn<int>("posts");
+    QTest::addColumn<bool>("skinned");
+
+    QTest::newRow("a live top-level window, by its handle") << "handle" << 1 << true;
+    QTest::newRow("asked twice, the title gets the product once") << "handle" << 2 << true;
+    QTest::newRow("a window closed before the message arrived") << "closed" << 1 << false;
+    QTest::newRow("a control inside a window") << "child" << 1 << false;
+    QTest::newRow("an address instead of a handle") << "address" << 1 << false;
+    QTest::newRow("no window") << "zero" << 1 << false;
+    QTest::newRow("the console itself") << "console" << 1 << false;
+}
+
+void TestConsoleEndToEnd::skinsTheWindowItIsAskedTo() {
+    QFETCH(QString, named);
+    QFETCH(int, posts);
+    QFETCH(bool, skinned);
+
+    TConsoleForm console(Options(m_dir.filePath(QStringLiteral("skin.sqlite")), true));
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    console.setWindowIcon(QIcon(red));
+    const QString consoleTitle = console.windowTitle();
+
+    auto* history = new QWidget;
+    history->setObjectName(QStringLiteral("HistorySuspectsForm"));
+    history->setWindowTitle(QStringLiteral("Historial de acciones"));
+    auto* child = new QWidget(history);
+    std::intptr_t lParam = 0;
+    if (named == "handle" || named == "closed")
+        lParam = std::intptr_t(platform::HandleOf(history));
+    else if (named == "child")
+        lParam = std::intptr_t(platform::HandleOf(child));
+    else if (named == "address")
+        lParam = reinterpret_cast<std::intptr_t>(history);
+    else if (named == "console")
+        lParam = std::intptr_t(platform::HandleOf(&console));
+    QPointer<QWidget> watched(history);
+    if (named == "closed")
+        delete history;
+
+    const std::uint32_t skinForm = platform::RegisterWindowMessage(u"WM_SKINFORM");
+    for (int i = 0; i < posts; ++i)
+        QVERIFY(platform::PostMessage(platform::HandleOf(&console), skinForm, 0, lParam));
+    QCoreApplication::sendPostedEvents(&console);
+
+    QCOMPARE(console.windowTitle(), consoleTitle);
+    if (named == "closed") {
+        QVERIFY(watched.isNull());
+        return;
+    }
+    QCOMPARE(history->windowIcon().cacheKey() == console.windowIcon().cacheKey(), skinned);
+    QCOMPARE(history->windowTitle(), skinned ? QStringLiteral("Historial de acciones - ZRUN Antimalware")
+                                             : QStringLiteral("Historial de acciones"));
+    QCOMPARE(history->property("ConsoleSkin").isValid(), skinned);
+    QVERIFY(!child->property("ConsoleSkin").isValid());
+    delete history;
 }
 
 void TestConsoleEndToEnd::aModuleThatCannotLoadIsReported() {

@@ -34,7 +34,7 @@ constexpr std::uint32_t kRefused = 0xDF000006;
 QDateTime SeedClock() {
     return QDateTime(QDate(2024, 3, 1), QTime(0, 10), QTimeZone::utc());
 }
-const QuarantineCounts kSample{25, 13, 5, 7, 12};
+const QuarantineCounts kSample{40, 15, 10, 15, 14};
 
 const Id kNetpassId = {0x79, 0x52, 0x6f, 0xc1, 0xc3, 0x07, 0xba, 0xce,
                        0x7e, 0x2d, 0x12, 0x28, 0xf5, 0x8f, 0xd6, 0xa2};
@@ -201,6 +201,29 @@ wire::Bytes InfoPayload() {
 
 enum Outcome { Answered, HeldUntilStop, NeverCalled };
 
+// An item action exactly as the module sends it from the process 0xF2C, byte by byte. The
+// history window's undo is an unblock whose marker 1 stays with the module's reply handler:
+// nothing of it travels, so it is the same request as the suspects window's unblock.
+wire::Bytes ModuleActionBytes(std::uint8_t code, const Id& id) {
+    wire::Bytes b;
+    auto ascii16 = [&b](const char* text) {
+        for (const char* c = text; *c; ++c)
+            b.insert(b.end(), {std::uint8_t(*c), 0x00});
+        b.insert(b.end(), {0x00, 0x00});
+    };
+    b.insert(b.end(), {0x19, 0x00, 0x00, 0x00}); // 24 units and the 0
+    ascii16("class CNanoMessageBase *");
+    b.insert(b.end(), {0x00, 0xC0, 0x00, 0x04});                         // target 0x400c000
+    b.insert(b.end(), {0xE8, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}); // header word 1000
+    b.insert(b.end(), {0x50, 0x00, 0x00, 0x00});                         // 80 payload bytes
+    b.insert(b.end(), {0x1A, 0x00, 0x00, 0x00});                         // 25 units and the 0
+    ascii16("class CMsgModBlaActions *");
+    b.insert(b.end(), {0x2C, 0x0F, 0x00, 0x00}); // process
+    b.insert(b.end(), {code, 0x00, 0x00, 0x00});
+    b.insert(b.end(), id.begin(), id.end());
+    return b;
+}
+
 } // namespace
 
 class TestConsoleService : public QObject {
@@ -216,6 +239,9 @@ private Q_SLOTS:
     void sampleItems_data();
     void sampleItems();
     void sampleCoversEveryCase();
+    void generatedHistory_data();
+    void generatedHistory();
+    void generatedHistoryIsTheSameEveryTime();
     void unopenedServiceSendsNothing_data();
     void unopenedServiceSendsNothing();
 
@@ -235,10 +261,14 @@ private Q_SLOTS:
     // item actions and detection names
     void actions_data();
     void actions();
+    void undoRedoAndRemoveFromTheHistory_data();
+    void undoRedoAndRemoveFromTheHistory();
     void requestsAnsweredWithAnError_data();
     void requestsAnsweredWithAnError();
     void detectionNames_data();
     void detectionNames();
+    void detectionNamesInBatchesOfAnySize_data();
+    void detectionNamesInBatchesOfAnySize();
 
     // the send operation, faults and threads
     void rejectedBytes_data();
@@ -266,11 +296,11 @@ void TestConsoleService::firstOpenSeedsTheSampleQuarantine() {
     QVERIFY(h.service().SeededOnOpen());
     QCOMPARE(h.service().StorePath(), h.settings.storePath);
     CompareCounts(h.service().Counts(), kSample);
-    QCOMPARE(h.service().BlockedCount(), 12);
-    QCOMPARE(h.service().CountOf(6), 13);
-    QCOMPARE(h.service().CountOf(5), 5);
-    QCOMPARE(h.service().CountOf(8), 7);
-    QCOMPARE(h.service().CountOf(0), 25);
+    QCOMPARE(h.service().BlockedCount(), 14);
+    QCOMPARE(h.service().CountOf(6), 15);
+    QCOMPARE(h.service().CountOf(5), 10);
+    QCOMPARE(h.service().CountOf(8), 15);
+    QCOMPARE(h.service().CountOf(0), 40);
     QCOMPARE(h.service().CountOf(3), -1);
     h.Stop();
 
@@ -291,8 +321,8 @@ void TestConsoleService::reopen_data() {
     QTest::addColumn<bool>("seeded");
     QTest::addColumn<int>("items");
 
-    QTest::newRow("reopening keeps the changed store") << false << false << 24;
-    QTest::newRow("reseeding starts again from the sample") << true << true << 25;
+    QTest::newRow("reopening keeps the changed store") << false << false << 39;
+    QTest::newRow("reseeding starts again from the sample") << true << true << 40;
 }
 
 void TestConsoleService::reopen() {
@@ -376,15 +406,15 @@ void TestConsoleService::sampleCoversEveryCase() {
     QVERIFY(h.Start());
     const Listing all = h.List(0);
     QVERIFY(all.ok);
-    QCOMPARE(all.elements.size(), std::size_t(25));
+    QCOMPARE(all.elements.size(), std::size_t(40));
 
     const std::vector<Id> ids = IdsOf(all.elements);
     QCOMPARE(std::set<Id>(ids.begin(), ids.end()).size(), ids.size());
 
     std::set<std::uint32_t> categories, types, detections;
-    int inArchive = 0, monthEnds = 0;
-    const std::uint64_t seedTime = 133537254000000000ULL;        // 2024-03-01 00:10 UTC
-    const std::uint64_t tenWeeks = 70ULL * 24 * 3600 * 10000000; // in file time units
+    int inArchive = 0, monthEnds = 0, olderThanHalfAYear = 0;
+    const std::uint64_t seedTime = 133537254000000000ULL; // 2024-03-01 00:10 UTC
+    const std::uint64_t day = 24ULL * 3600 * 10000000;    // in file time units
     for (const wire::Element& e : all.elements) {
         categories.insert(e.category);
         types.insert(e.itemType);
@@ -394,26 +424,115 @@ void TestConsoleService::sampleCoversEveryCase() {
             QVERIFY(e.location.starts_with(e.container + u"\\"));
         }
         QVERIFY(e.actionTime < seedTime);
-        QVERIFY(e.actionTime > seedTime - tenWeeks);
+        QVERIFY(e.actionTime > seedTime - 365 * day);
+        if (e.actionTime < seedTime - 183 * day)
+            ++olderThanHalfAYear;
         const QDateTime when = QDateTime::fromMSecsSinceEpoch(
             static_cast<qint64>((e.actionTime - 116444736000000000ULL) / 10000), QTimeZone::utc());
         if (when.time() == QTime(23, 30) && when.date().addDays(1).day() == 1)
             ++monthEnds;
         QVERIFY(!e.location.starts_with(u"\\")); // kernel forms travel as ordinary paths
     }
-    QVERIFY(categories.count(20) && categories.count(100) && categories.size() > 2);
-    QVERIFY(types == (std::set<std::uint32_t>{201, 202, 203, 204}));
-    QCOMPARE(inArchive, 1);
-    QVERIFY(monthEnds >= 2);
+    QVERIFY(categories == (std::set<std::uint32_t>{1, 4, 20, 100}));
+    QVERIFY(types == (std::set<std::uint32_t>{201, 202, 203, 204, 205, 206}));
+    QCOMPARE(inArchive, 2);
+    QCOMPARE(monthEnds, 4);
+    QCOMPARE(olderThanHalfAYear, 2);
 
-    // Every detection of the sample has a name.
+    // Every detection has a name but three of the history's, which the window shows as unknown.
+    const std::set<std::uint32_t> unnamed{9101, 9102, 9103};
     const Answer names =
         h.Call(wire::DetectionInfoRequest(std::vector<std::uint32_t>(detections.begin(), detections.end())));
     const auto results = wire::ParseDetectionInfo(names.reply);
     QVERIFY(results);
-    QCOMPARE(results->size(), detections.size());
-    for (const wire::NameResult& r : *results)
+    std::set<std::uint32_t> named;
+    for (const wire::NameResult& r : *results) {
         QVERIFY(!r.name.empty());
+        named.insert(r.id);
+    }
+    std::set<std::uint32_t> expected;
+    std::set_difference(detections.begin(), detections.end(), unnamed.begin(), unnamed.end(),
+                        std::inserter(expected, expected.end()));
+    QCOMPARE(detections.size(), std::size_t(26));
+    QVERIFY(named == expected);
+}
+
+void TestConsoleService::generatedHistory_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pageSize");
+    QTest::addColumn<QuarantineCounts>("extra"); // over the sample: all, blocked, undone, deleted, shown
+
+    QTest::newRow("none") << 0 << 25 << QuarantineCounts{0, 0, 0, 0, 0};
+    // Of every ten: five deleted, four undone (one of them deleted before), one blocked.
+    QTest::newRow("twenty-five") << 25 << 25 << QuarantineCounts{25, 2, 8, 15, 2};
+    QTest::newRow("twelve hundred, in pages longer than one statement's slice")
+        << 1200 << 700 << QuarantineCounts{1200, 120, 480, 600, 120};
+}
+
+void TestConsoleService::generatedHistory() {
+    QFETCH(int, count);
+    QFETCH(int, pageSize);
+    QFETCH(QuarantineCounts, extra);
+
+    Harness h;
+    h.settings.historyItems = count;
+    h.settings.pageSize = pageSize;
+    QVERIFY(h.Start());
+    const QuarantineCounts expected{kSample.all + extra.all, kSample.blocked + extra.blocked,
+                                    kSample.undone + extra.undone, kSample.deleted + extra.deleted,
+                                    kSample.shown + extra.shown};
+    CompareCounts(h.service().Counts(), expected);
+
+    const Listing all = h.List(0);
+    QVERIFY(all.ok);
+    QCOMPARE(int(all.elements.size()), expected.all);
+    const std::vector<Id> ids = IdsOf(all.elements);
+    QCOMPARE(std::set<Id>(ids.begin(), ids.end()).size(), ids.size());
+    const std::uint64_t seedTime = 133537254000000000ULL; // 2024-03-01 00:10 UTC
+    const std::uint64_t minute = 60ULL * 10000000;
+    for (std::size_t i = 0; i < all.elements.size(); ++i) {
+        const wire::Element& e = all.elements[i];
+        QVERIFY(e.actionTime < seedTime);
+        QVERIFY(e.actionTime > seedTime - 2 * 366 * 24 * 60 * minute);
+        QCOMPARE(e.actionTime % minute, 0u);
+        QVERIFY(!e.location.empty());
+        QVERIFY(!e.location.starts_with(u"\\"));
+        QVERIFY(e.flags == 0 || e.flags == 0x04 || e.flags == 0x80 || e.flags == 0x84 || e.flags == 0x400 ||
+                e.flags == 0x404); // hidden ones only from the sample
+        if (i > 0)
+            QVERIFY(all.elements[i - 1].actionTime >= e.actionTime);
+    }
+
+    // The entries are there for good: opening again adds none.
+    h.Stop();
+    QVERIFY(h.Start());
+    QVERIFY(!h.service().SeededOnOpen());
+    CompareCounts(h.service().Counts(), expected);
+}
+
+void TestConsoleService::generatedHistoryIsTheSameEveryTime() {
+    auto listing = [](int count) {
+        Harness h;
+        h.settings.historyItems = count;
+        h.settings.pageSize = 100;
+        return h.Start() ? h.List(0) : Listing{};
+    };
+    const Listing first = listing(60);
+    const Listing second = listing(60);
+    const Listing longer = listing(90);
+    QVERIFY(first.ok && second.ok && longer.ok);
+    QCOMPARE(first.elements.size(), std::size_t(100));
+    auto same = [](const wire::Element& a, const wire::Element& b) {
+        return a.id == b.id && a.location == b.location && a.actionTime == b.actionTime &&
+               a.category == b.category && a.itemType == b.itemType && a.infoId == b.infoId &&
+               a.detectionId == b.detectionId && a.flags == b.flags;
+    };
+    QVERIFY(std::equal(first.elements.begin(), first.elements.end(), second.elements.begin(),
+                       second.elements.end(), same));
+    // A longer history begins as the shorter one: every entry of the shorter one is in it.
+    for (const wire::Element& e : first.elements)
+        QVERIFY(std::any_of(longer.elements.begin(), longer.elements.end(),
+                            [&](const wire::Element& l) { return same(e, l); }));
 }
 
 void TestConsoleService::unopenedServiceSendsNothing_data() {
@@ -469,12 +588,12 @@ void TestConsoleService::paging_data() {
     QTest::addColumn<int>("pageSize");
     QTest::addColumn<int>("total");
 
-    QTest::newRow("blocked, pages of 4") << 6u << 4 << 13;
-    QTest::newRow("blocked, all on one page") << 6u << 25 << 13;
-    QTest::newRow("undone, pages of 2") << 5u << 2 << 5;
-    QTest::newRow("deleted, one page that fits exactly") << 8u << 7 << 7;
-    QTest::newRow("every item, pages of 5 that end exactly") << 0u << 5 << 25;
-    QTest::newRow("every item, pages of 1") << 0u << 1 << 25;
+    QTest::newRow("blocked, pages of 4") << 6u << 4 << 15;
+    QTest::newRow("blocked, all on one page") << 6u << 25 << 15;
+    QTest::newRow("undone, pages of 3") << 5u << 3 << 10;
+    QTest::newRow("deleted, one page that fits exactly") << 8u << 15 << 15;
+    QTest::newRow("every item, pages of 5 that end exactly") << 0u << 5 << 40;
+    QTest::newRow("every item, pages of 1") << 0u << 1 << 40;
 }
 
 void TestConsoleService::paging() {
@@ -677,19 +796,22 @@ void TestConsoleService::actions_data() {
     QTest::addColumn<std::uint32_t>("flagsAfter");
 
     QTest::newRow("unblock a blocked item")
-        << 6u << 6 << 0 << QuarantineCounts{25, 12, 6, 7, 11} << 5 << 0x80u;
+        << 6u << 6 << 0 << QuarantineCounts{40, 14, 11, 15, 13} << 5 << 0x80u;
     QTest::newRow("unblock a deleted item")
-        << 6u << 8 << 0 << QuarantineCounts{25, 13, 6, 6, 12} << 5 << 0x84u;
+        << 6u << 8 << 0 << QuarantineCounts{40, 15, 11, 14, 14} << 5 << 0x84u;
     QTest::newRow("unblock an undone item again") << 6u << 5 << 0 << kSample << 5 << 0x80u;
-    QTest::newRow("re-block an undone item") << 8u << 5 << 0 << QuarantineCounts{25, 14, 4, 7, 13} << 6 << 0u;
+    QTest::newRow("re-block an undone item")
+        << 8u << 5 << 0 << QuarantineCounts{40, 16, 9, 15, 15} << 6 << 0u;
     QTest::newRow("re-block a deleted, restored item")
-        << 8u << 5 << 3 << QuarantineCounts{25, 13, 4, 8, 12} << 8 << 0x04u;
-    QTest::newRow("remove a blocked item") << 4u << 6 << 0 << QuarantineCounts{24, 12, 5, 7, 11} << -1 << 0u;
+        << 8u << 5 << 3 << QuarantineCounts{40, 15, 9, 16, 14} << 8 << 0x04u;
+    QTest::newRow("remove a blocked item")
+        << 4u << 6 << 0 << QuarantineCounts{39, 14, 10, 15, 13} << -1 << 0u;
     QTest::newRow("remove a hidden blocked item")
-        << 4u << 6 << 8 << QuarantineCounts{24, 12, 5, 7, 12} << -1 << 0u;
-    QTest::newRow("remove a deleted item") << 4u << 8 << 0 << QuarantineCounts{24, 13, 5, 6, 12} << -1 << 0u;
+        << 4u << 6 << 8 << QuarantineCounts{39, 14, 10, 15, 14} << -1 << 0u;
+    QTest::newRow("remove a deleted item")
+        << 4u << 8 << 0 << QuarantineCounts{39, 15, 10, 14, 14} << -1 << 0u;
     QTest::newRow("remove every blocked item")
-        << 7u << -1 << 0 << QuarantineCounts{12, 0, 5, 7, 0} << -1 << 0u;
+        << 7u << -1 << 0 << QuarantineCounts{25, 0, 10, 15, 0} << -1 << 0u;
 }
 
 void TestConsoleService::actions() {
@@ -739,6 +861,64 @@ void TestConsoleService::actions() {
     QVERIFY(OfKind(std::uint32_t(kindAfter), found->flags));
     QCOMPARE(Text(found->location), Text(item.location));
     QCOMPARE(found->actionTime, item.actionTime);
+}
+
+void TestConsoleService::undoRedoAndRemoveFromTheHistory_data() {
+    QTest::addColumn<std::uint32_t>("kind"); // where the item starts, and where redo puts it back
+    QTest::addColumn<int>("index");
+    QTest::addColumn<std::uint32_t>("flags");
+    QTest::addColumn<std::uint32_t>("undoneFlags");
+
+    QTest::newRow("a neutralised item") << 6u << 0 << 0x00u << 0x80u;
+    QTest::newRow("a hidden neutralised item") << 6u << 8 << 0x400u << 0x480u;
+    QTest::newRow("a deleted item") << 8u << 0 << 0x04u << 0x84u;
+}
+
+void TestConsoleService::undoRedoAndRemoveFromTheHistory() {
+    QFETCH(std::uint32_t, kind);
+    QFETCH(int, index);
+    QFETCH(std::uint32_t, flags);
+    QFETCH(std::uint32_t, undoneFlags);
+
+    Harness h;
+    QVERIFY(h.Start());
+    const Listing source = h.List(kind);
+    QVERIFY(source.ok);
+    const wire::Element item = source.elements[std::size_t(index)];
+    QCOMPARE(item.flags, flags);
+
+    // The kinds that list the item now, with its flags there.
+    auto whereIs = [&h, &item](std::uint32_t* flagsFound) {
+        std::set<std::uint32_t> kinds;
+        for (std::uint32_t k : {0u, 5u, 6u, 8u}) {
+            const Listing listing = h.List(k);
+            for (const wire::Element& e : listing.elements)
+                if (e.id == item.id) {
+                    kinds.insert(k);
+                    *flagsFound = e.flags;
+                }
+        }
+        return kinds;
+    };
+    std::uint32_t found = 0xffffffff;
+
+    // Undo: restored, out of its kind and into the undone items.
+    QVERIFY(h.Call(ModuleActionBytes(6, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found) == (std::set<std::uint32_t>{0, 5}));
+    QCOMPARE(found, undoneFlags);
+
+    // Redo: the action again, back where it was, with the flags it had.
+    QVERIFY(h.Call(ModuleActionBytes(8, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found) == (std::set<std::uint32_t>{0, kind}));
+    QCOMPARE(found, flags);
+
+    // Remove: gone from every list; acting on it again finds nothing.
+    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(0));
+    QVERIFY(whereIs(&found).empty());
+    QCOMPARE(h.service().Counts().all, kSample.all - 1);
+    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(-1035));
+    QVERIFY(h.Call(ModuleActionBytes(6, item.id)).bytes == wire::StatusReply(-1001));
+    QVERIFY(h.Call(ModuleActionBytes(8, item.id)).bytes == wire::StatusReply(-1001));
 }
 
 void TestConsoleService::requestsAnsweredWithAnError_data() {
@@ -797,6 +977,38 @@ void TestConsoleService::detectionNames() {
     QVERIFY(a.bytes == expected);
 }
 
+void TestConsoleService::detectionNamesInBatchesOfAnySize_data() {
+    QTest::addColumn<int>("size");
+
+    QTest::newRow("one identifier") << 1;
+    QTest::newRow("just over five hundred") << 501;
+    QTest::newRow("a hundred thousand") << 100000;
+}
+
+void TestConsoleService::detectionNamesInBatchesOfAnySize() {
+    QFETCH(int, size);
+
+    // Ten-digit identifiers the service does not know, with two it knows among them: one at
+    // the end and, in longer batches, one far into it.
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < size - 1; ++i)
+        ids.push_back(4000000000u + std::uint32_t(i));
+    if (size > 700)
+        ids[700] = 1001;
+    ids.push_back(4001);
+    std::vector<std::pair<std::uint32_t, std::u16string>> names;
+    if (size > 700)
+        names.emplace_back(1001, u"Adware/OpenCandy");
+    names.emplace_back(4001, u"Trj/Downloader.AB");
+
+    Harness h;
+    QVERIFY(h.Start());
+    const Answer a = h.Call(wire::DetectionInfoRequest(ids));
+    QCOMPARE(a.replies, 1);
+    QCOMPARE(a.reply.result, 0);
+    QVERIFY(a.bytes == wire::DetectionInfoReply(0, names));
+}
+
 void TestConsoleService::rejectedBytes_data() {
     QTest::addColumn<wire::Bytes>("bytes");
     QTest::addColumn<bool>("withHandler");
@@ -847,7 +1059,7 @@ void TestConsoleService::senderHandsTheBytesToTheService() {
     QVERIFY(handler->WaitForCall(kWait));
     const wire::ListPage page = wire::ParseListPage(wire::ParseReply(handler->Bytes()));
     QVERIFY(page.ok);
-    QCOMPARE(page.elements.size(), std::size_t(13));
+    QCOMPARE(page.elements.size(), std::size_t(15));
 
     ServiceSender withoutService(nullptr);
     const wire::Bytes again = wire::ListRequest(6, 0, 0);
@@ -925,7 +1137,7 @@ void TestConsoleService::statusText_data() {
 
     QTest::newRow("the sample quarantine") << ""
                                            << ""
-                                           << "Protección activa · 12 elementos bloqueados" << 12;
+                                           << "Protección activa · 14 elementos bloqueados" << 14;
     QTest::newRow("one item blocked") << ""
                                       << "remove all, re-block one"
                                       << "Protección activa · 1 elemento bloqueado" << 1;
@@ -935,7 +1147,7 @@ void TestConsoleService::statusText_data() {
     QTest::newRow("a simulated fault")
         << "no-names"
         << ""
-        << "Protección activa · 12 elementos bloqueados · fallo simulado: no-names" << 12;
+        << "Protección activa · 14 elementos bloqueados · fallo simulado: no-names" << 14;
 }
 
 void TestConsoleService::statusText() {

@@ -232,7 +232,7 @@ std::uint32_t ProtectionService::Submit(const std::uint8_t* data, std::uint32_t 
 void ProtectionService::StoreThread(std::shared_ptr<std::promise<QString>> opened) {
     QuarantineStore store;
     QString error;
-    if (!store.Open(m_storePath, m_settings.reseed, m_settings.seedClock, &error)) {
+    if (!store.Open(m_storePath, m_settings.reseed, m_settings.seedClock, &error, m_settings.historyItems)) {
         opened->set_value(error.isEmpty() ? QStringLiteral("el almacén no se ha podido abrir") : error);
         return;
     }

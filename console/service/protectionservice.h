@@ -72,8 +72,9 @@ struct ServiceSettings {
     // the service stops), "error:<code>" (every request answered with that result code),
     // "no-names" (detection information without names). Anything else: no fault.
     QString fault;
-    bool reseed = false; // start again from the sample quarantine
-    QDateTime seedClock; // the moment the sample quarantine is dated from; invalid: now
+    bool reseed = false;  // start again from the sample quarantine
+    int historyItems = 0; // generated history entries a new or reseeded store gets besides
+    QDateTime seedClock;  // the moment the sample quarantine is dated from; invalid: now
 };
 
 class ProtectionService final {

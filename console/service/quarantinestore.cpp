@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -68,12 +69,38 @@ ST_BLELEMENT ElementOf(const QSqlQuery& q) {
     return e;
 }
 
-template <class T> QString NumberList(const std::vector<T>& values) {
+// A statement's length is capped by SQLite (builds set the cap differently): long lists of
+// numbers are asked for in slices, so no statement grows with the batch or page a client asks for.
+constexpr std::size_t kNumbersPerStatement = 500;
+
+template <class T>
+QString NumberList(typename std::vector<T>::const_iterator from, typename std::vector<T>::const_iterator to) {
     QStringList parts;
-    parts.reserve(static_cast<qsizetype>(values.size()));
-    for (T v : values)
-        parts.append(QString::number(v));
+    parts.reserve(static_cast<qsizetype>(to - from));
+    for (auto it = from; it != to; ++it)
+        parts.append(QString::number(*it));
     return parts.join(QLatin1Char(','));
+}
+
+// Runs the statement (with %1 for the list) on every slice of the values; false at the first
+// failure, with the query's error in *error.
+template <class T, class Row>
+bool ForEachSlice(const QString& connection, const QString& statement, const std::vector<T>& values,
+                  QString* error, Row&& row) {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.setForwardOnly(true);
+    for (std::size_t from = 0; from < values.size(); from += kNumbersPerStatement) {
+        const std::size_t to = std::min(values.size(), from + kNumbersPerStatement);
+        const auto begin = values.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = values.begin() + static_cast<std::ptrdiff_t>(to);
+        if (!q.exec(statement.arg(NumberList<T>(begin, end)))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            row(q);
+    }
+    return true;
 }
 
 } // namespace
@@ -91,7 +118,8 @@ QuarantineStore::~QuarantineStore() {
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& now, QString* error) {
+bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& now, QString* error,
+                           int historyItems) {
     auto fail = [&](const QString& reason) {
         m_lastError = reason;
         if (error)
@@ -131,7 +159,7 @@ bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& no
         ok = Exec(QStringLiteral("DROP TABLE IF EXISTS items")) &&
              Exec(QStringLiteral("DROP TABLE IF EXISTS detections"));
     if (ok && seed)
-        ok = CreateSchema() && Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc()) &&
+        ok = CreateSchema() && Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc(), historyItems) &&
              Exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     if (!ok || !db.commit()) {
         const QString reason = m_lastError.isEmpty() ? db.lastError().text() : m_lastError;
@@ -173,14 +201,15 @@ bool QuarantineStore::CreateSchema() {
                "CREATE INDEX IF NOT EXISTS items_newest_first ON items (action_time DESC, seq DESC)"));
 }
 
-bool QuarantineStore::Seed(const QDateTime& now) {
+bool QuarantineStore::Seed(const QDateTime& now, int historyItems) {
+    // Runs inside the transaction of Open: a hundred thousand entries are one write.
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery detection(db);
     detection.prepare(QStringLiteral("INSERT INTO detections (id, name, information_id) VALUES (?, ?, ?)"));
     for (const SampleDetection& d : SampleDetections()) {
-        detection.addBindValue(static_cast<qlonglong>(d.id));
-        detection.addBindValue(d.name);
-        detection.addBindValue(static_cast<qlonglong>(d.informationId));
+        detection.bindValue(0, static_cast<qlonglong>(d.id));
+        detection.bindValue(1, d.name);
+        detection.bindValue(2, static_cast<qlonglong>(d.informationId));
         if (!detection.exec()) {
             m_lastError = detection.lastError().text();
             return false;
@@ -191,23 +220,30 @@ bool QuarantineStore::Seed(const QDateTime& now) {
         QStringLiteral("INSERT INTO items (identifier, location, container_location, action_time, category, "
                        "item_type, reserved_a, information_id, detection_id, reserved_b, flags) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const SampleItem& s : SampleItems(now)) {
-        item.addBindValue(s.identifier);
-        item.addBindValue(s.location);
-        item.addBindValue(s.containerLocation);
-        item.addBindValue(static_cast<qlonglong>(s.actionTime));
-        item.addBindValue(static_cast<qlonglong>(s.category));
-        item.addBindValue(static_cast<qlonglong>(s.itemType));
-        item.addBindValue(static_cast<qlonglong>(s.reservedA));
-        item.addBindValue(static_cast<qlonglong>(s.informationId));
-        item.addBindValue(static_cast<qlonglong>(s.detectionId));
-        item.addBindValue(static_cast<qlonglong>(s.reservedB));
-        item.addBindValue(static_cast<qlonglong>(s.flags));
-        if (!item.exec()) {
-            m_lastError = item.lastError().text();
+    auto insert = [this, &item](const SampleItem& s) {
+        item.bindValue(0, s.identifier);
+        item.bindValue(1, s.location);
+        item.bindValue(2, s.containerLocation);
+        item.bindValue(3, static_cast<qlonglong>(s.actionTime));
+        item.bindValue(4, static_cast<qlonglong>(s.category));
+        item.bindValue(5, static_cast<qlonglong>(s.itemType));
+        item.bindValue(6, static_cast<qlonglong>(s.reservedA));
+        item.bindValue(7, static_cast<qlonglong>(s.informationId));
+        item.bindValue(8, static_cast<qlonglong>(s.detectionId));
+        item.bindValue(9, static_cast<qlonglong>(s.reservedB));
+        item.bindValue(10, static_cast<qlonglong>(s.flags));
+        if (item.exec())
+            return true;
+        m_lastError = item.lastError().text();
+        return false;
+    };
+    for (const SampleItem& s : SampleItems(now))
+        if (!insert(s))
             return false;
-        }
-    }
+    HistoryItemGenerator history(now);
+    for (int i = 0; i < historyItems; ++i)
+        if (!insert(history.Next()))
+            return false;
     return true;
 }
 
@@ -228,16 +264,12 @@ std::optional<std::vector<qint64>> QuarantineStore::Select(std::uint32_t kind) {
 std::optional<std::vector<ST_BLELEMENT>> QuarantineStore::Elements(const std::vector<qint64>& rows) {
     if (rows.empty())
         return std::vector<ST_BLELEMENT>();
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.exec(
-            QStringLiteral("SELECT %1 FROM items WHERE seq IN (%2)").arg(kItemColumns, NumberList(rows)))) {
-        m_lastError = q.lastError().text();
-        return std::nullopt;
-    }
     QHash<qint64, ST_BLELEMENT> found;
-    while (q.next())
-        found.insert(q.value(0).toLongLong(), ElementOf(q));
+    const QString statement =
+        QStringLiteral("SELECT ") + kItemColumns + QStringLiteral(" FROM items WHERE seq IN (%1)");
+    if (!ForEachSlice(m_connection, statement, rows, &m_lastError,
+                      [&](const QSqlQuery& q) { found.insert(q.value(0).toLongLong(), ElementOf(q)); }))
+        return std::nullopt;
     std::vector<ST_BLELEMENT> elements;
     elements.reserve(rows.size());
     for (qint64 row : rows) {
@@ -269,22 +301,19 @@ std::optional<QuarantineCounts> QuarantineStore::Counts() {
 std::optional<std::vector<DetectionNameRow>>
 QuarantineStore::DetectionNames(const std::vector<std::uint32_t>& ids) {
     std::vector<std::uint32_t> distinct;
+    distinct.reserve(ids.size());
+    QSet<std::uint32_t> seen;
     for (std::uint32_t id : ids)
-        if (std::find(distinct.begin(), distinct.end(), id) == distinct.end())
+        if (!seen.contains(id)) {
+            seen.insert(id);
             distinct.push_back(id);
+        }
     std::vector<DetectionNameRow> names;
-    if (distinct.empty())
-        return names;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.exec(
-            QStringLiteral("SELECT id, name FROM detections WHERE id IN (%1)").arg(NumberList(distinct)))) {
-        m_lastError = q.lastError().text();
-        return std::nullopt;
-    }
     QHash<std::uint32_t, QString> found;
-    while (q.next())
-        found.insert(U32(q.value(0)), q.value(1).toString());
+    if (!ForEachSlice(m_connection, QStringLiteral("SELECT id, name FROM detections WHERE id IN (%1)"),
+                      distinct, &m_lastError,
+                      [&](const QSqlQuery& q) { found.insert(U32(q.value(0)), q.value(1).toString()); }))
+        return std::nullopt;
     for (std::uint32_t id : distinct) {
         auto it = found.constFind(id);
         if (it != found.constEnd())

@@ -49,8 +49,8 @@ public:
     Q_DISABLE_COPY_MOVE(QuarantineStore)
 
     // Creates the file and its folder when needed; a new (or reseeded) store gets the sample
-    // quarantine dated from now.
-    bool Open(const QString& path, bool reseed, const QDateTime& now, QString* error);
+    // quarantine dated from now, and historyItems generated history entries besides.
+    bool Open(const QString& path, bool reseed, const QDateTime& now, QString* error, int historyItems = 0);
     bool SeededOnOpen() const { return m_seeded; }
     QString LastError() const { return m_lastError; }
 
@@ -69,7 +69,7 @@ public:
 
 private:
     bool CreateSchema();
-    bool Seed(const QDateTime& now);
+    bool Seed(const QDateTime& now, int historyItems);
     bool Exec(const QString& statement);
 
     QString m_connection;
