@@ -19,6 +19,7 @@
 #include "support/utilsresource.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -131,6 +132,19 @@ protected:
         gradient.setColorAt(0, QColor(0x3E, 0x58, 0x80));
         gradient.setColorAt(1, QColor(0x9A, 0xAE, 0xC6));
         painter.fillRect(rect(), gradient);
+    }
+};
+
+// Records the key presses that reach the widgets it watches.
+class KeyRecorder final : public QObject {
+public:
+    QList<int> pressed;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress)
+            pressed.append(static_cast<QKeyEvent*>(event)->key());
+        return false;
     }
 };
 
@@ -368,7 +382,13 @@ void TestDialogs::messageWindowSwallowsAltAndF10() {
     QFETCH(int, key);
     QFETCH(int, modifiers);
     bool stillOpen = false;
+    // Swallowed: no control of the window, nor the window itself, sees the key.
+    KeyRecorder recorder;
     ModalDriver driver([&](QDialog* window) {
+        window->installEventFilter(&recorder);
+        const auto controls = window->findChildren<QWidget*>();
+        for (QWidget* control : controls)
+            control->installEventFilter(&recorder);
         QTest::keyClick(window->windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         stillOpen = window->isVisible();
         window->done(4);
@@ -378,6 +398,7 @@ void TestDialogs::messageWindowSwallowsAltAndF10() {
                                nullptr, 0),
              4);
     QVERIFY(stillOpen);
+    QCOMPARE(recorder.pressed, QList<int>());
 }
 
 void TestDialogs::confirmationShowsItsTexts() {

@@ -113,6 +113,9 @@ private Q_SLOTS:
     void linksReportHoverAndClick();
     void hintFollowsCell();
     void embeddedControlFollowsCell();
+    void embeddedControlsFollowRowDeletion_data();
+    void embeddedControlsFollowRowDeletion();
+    void embeddedControlsFollowScrollingInALongGrid();
     void imagesPerCell();
 };
 
@@ -439,6 +442,92 @@ void TestGrid::embeddedControlFollowsCell() {
     QCOMPARE(host.grid->CellControl(3, 7), nullptr);
     QVERIFY(!panel.isVisible());
     panel.setParent(nullptr);
+}
+
+void TestGrid::embeddedControlsFollowRowDeletion_data() {
+    // Controls at (3, 5) and (1, 9); -1: its row went and so did the control.
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("panelRow");
+    QTest::addColumn<int>("otherRow");
+    QTest::newRow("a row above both") << 2 << 1 << 4 << 8;
+    QTest::newRow("rows above both") << 1 << 3 << 2 << 6;
+    QTest::newRow("the header is kept") << 0 << 2 << 3 << 7;
+    QTest::newRow("a row between") << 7 << 1 << 5 << 8;
+    QTest::newRow("the row right after") << 6 << 1 << 5 << 8;
+    QTest::newRow("a row below both") << 12 << 2 << 5 << 9;
+    QTest::newRow("the panel's row") << 5 << 1 << -1 << 8;
+    QTest::newRow("a span holding the panel's row") << 4 << 3 << -1 << 6;
+    QTest::newRow("a span holding both rows") << 3 << 8 << -1 << -1;
+    QTest::newRow("rows to the end") << 9 << 99 << 5 << -1;
+    QTest::newRow("nothing") << 5 << 0 << 5 << 9;
+}
+
+void TestGrid::embeddedControlsFollowRowDeletion() {
+    QFETCH(int, first);
+    QFETCH(int, count);
+    QFETCH(int, panelRow);
+    QFETCH(int, otherRow);
+    Host host(15);
+    QVERIFY(host.Show());
+    QWidget panel;
+    QWidget other;
+    host.grid->SetCellControl(3, 5, &panel);
+    host.grid->SetCellControl(1, 9, &other);
+    host.grid->RemoveRows(first, count);
+
+    const struct {
+        QWidget* control;
+        int col;
+        int row;
+    } expectations[] = {{&panel, 3, panelRow}, {&other, 1, otherRow}};
+    for (const auto& e : expectations) {
+        int foundAt = -1;
+        for (int r = 0; r < host.grid->RowCount(); ++r)
+            for (int c = 0; c < host.grid->ColCount(); ++c)
+                if (host.grid->CellControl(c, r) == e.control) {
+                    QCOMPARE(foundAt, -1); // in one cell only
+                    QCOMPARE(c, e.col);
+                    foundAt = r;
+                }
+        QCOMPARE(foundAt, e.row);
+        QCOMPARE(e.control->isVisible(), e.row > 0);
+        if (e.row > 0)
+            QCOMPARE(QRect(e.control->mapTo(host.grid, QPoint(0, 0)), e.control->size()),
+                     host.grid->CellRect(e.col, e.row));
+    }
+    panel.setParent(nullptr);
+    other.setParent(nullptr);
+}
+
+void TestGrid::embeddedControlsFollowScrollingInALongGrid() {
+    Host host(100000);
+    QVERIFY(host.Show());
+    QWidget panel;
+    QWidget early;
+    host.grid->SetCellControl(3, 90000, &panel);
+    host.grid->SetCellControl(0, 2, &early);
+    const auto placedAt = [&](QWidget& control, int col, int row) {
+        return QRect(control.mapTo(host.grid, QPoint(0, 0)), control.size()) == host.grid->CellRect(col, row);
+    };
+    const QRect viewport = host.grid->viewport()->geometry();
+
+    // Scrolled so that the panel's row is the third one shown.
+    host.grid->verticalScrollBar()->setValue(90000 - 3);
+    QVERIFY(placedAt(panel, 3, 90000));
+    QCOMPARE(panel.mapTo(host.grid, QPoint(0, 0)).y(), host.grid->HeaderHeight() + 2 * 20);
+    QVERIFY(viewport.contains(QRect(panel.mapTo(host.grid, QPoint(0, 0)), panel.size())));
+    QVERIFY(placedAt(early, 0, 2));
+    QVERIFY(!viewport.intersects(QRect(early.mapTo(host.grid, QPoint(0, 0)), early.size())));
+
+    // One step down, and a deletion far above: the panel keeps to its row.
+    host.grid->verticalScrollBar()->setValue(90000 - 2);
+    QCOMPARE(panel.mapTo(host.grid, QPoint(0, 0)).y(), host.grid->HeaderHeight() + 20);
+    host.grid->RemoveRows(10, 1);
+    QCOMPARE(host.grid->CellControl(3, 89999), &panel);
+    QVERIFY(placedAt(panel, 3, 89999));
+    panel.setParent(nullptr);
+    early.setParent(nullptr);
 }
 
 void TestGrid::imagesPerCell() {

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void addressesComeFromTheSettings();
     void withoutTheInstallFolderNothingOpens();
     void folders();
+    void libraryPaths_data();
+    void libraryPaths();
 
 private:
     void SetInstallFolder(const QString& folder);
@@ -107,8 +109,21 @@ void TestLaunchers::folders() {
     QCOMPARE(InstallFolder(), QStringLiteral(ZRUN_BIN_DIR));
     // The tests link the module's code into themselves: its folder is theirs.
     QCOMPARE(ModuleFolder(), QCoreApplication::applicationDirPath());
-    QCOMPARE(ProductLibraryPath(QStringLiteral("/opt/zrun"), QStringLiteral("ZRUNUtils.dll")),
-             QStringLiteral("/opt/zrun/ZRUNUtils.so"));
+}
+
+void TestLaunchers::libraryPaths_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a folder") << QStringLiteral("/opt/zrun") << QStringLiteral("/opt/zrun/ZRUNUtils.so");
+    // Otherwise "/ZRUNUtils.so": a library at the file system root.
+    QTest::newRow("empty folder: no path") << QStringLiteral("") << QString();
+    QTest::newRow("no folder: no path") << QString() << QString();
+}
+
+void TestLaunchers::libraryPaths() {
+    QFETCH(QString, folder);
+    QFETCH(QString, expected);
+    QCOMPARE(ProductLibraryPath(folder, QStringLiteral("ZRUNUtils.dll")), expected);
 }
 
 QTEST_MAIN(TestLaunchers)

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -37,6 +39,26 @@ int Width(const QString& text, bool bold = false) {
 
 constexpr int kMargin = 4;
 
+// A faulty host translator: always reports the same needed size, and either answers nothing
+// or fills the whole buffer it is given with 'y' and no terminator, claiming success.
+class HostileTranslator final : public IZrunTranslator {
+public:
+    void Reserved0() override {}
+    void Reserved1() override {}
+    void Reserved2() override {}
+    int32_t Query(uint32_t*, const char16_t*, char16_t* buffer, uint32_t* capacity) override {
+        capacities.push_back(*capacity);
+        if (fills)
+            std::fill_n(buffer, *capacity, u'y');
+        *capacity = reported;
+        return fills ? 1 : 0;
+    }
+
+    std::uint32_t reported = 0;
+    bool fills = false;
+    std::vector<std::uint32_t> capacities;
+};
+
 } // namespace
 
 class TestText : public QObject {
@@ -53,6 +75,8 @@ private Q_SLOTS:
     void translateText();
     void translateTextAsksAgainForLongTexts();
     void translateTextPassesTheContext();
+    void translateTextDistrustsTheReportedSize_data();
+    void translateTextDistrustsTheReportedSize();
     void translateForm();
     void translateFormWithoutTranslatorDoesNothing();
     void formatText_data();
@@ -202,6 +226,38 @@ void TestText::translateTextPassesTheContext() {
     TranslateText(&recording.source, QStringLiteral("x"));
     QCOMPARE(recording.translator.queries.at(0).context, 7u);
     QCOMPARE(recording.translator.queries.size(), std::size_t(1));
+}
+
+void TestText::translateTextDistrustsTheReportedSize_data() {
+    QTest::addColumn<quint32>("reported");
+    QTest::addColumn<bool>("fills");
+    QTest::addColumn<quint32>("secondCapacity");
+    QTest::addColumn<int>("expectedLength"); // -1: the key
+    QTest::newRow("0xFFFFFFFF, no answer") << 0xFFFFFFFFu << false << 65536u << -1;
+    QTest::newRow("0xFFFFFFFE, no answer") << 0xFFFFFFFEu << false << 65536u << -1;
+    QTest::newRow("huge, no answer") << 0x80000000u << false << 65536u << -1;
+    QTest::newRow("just above the limit, no answer") << 65536u << false << 65536u << -1;
+    QTest::newRow("just below the limit, no answer") << 65535u << false << 65536u << -1;
+    QTest::newRow("0xFFFFFFFF, fills without an end") << 0xFFFFFFFFu << true << 65536u << 65535;
+    QTest::newRow("more than written, fills without an end") << 5000u << true << 5001u << 5000;
+}
+
+void TestText::translateTextDistrustsTheReportedSize() {
+    QFETCH(quint32, reported);
+    QFETCH(bool, fills);
+    QFETCH(quint32, secondCapacity);
+    QFETCH(int, expectedLength);
+    HostileTranslator translator;
+    translator.reported = reported;
+    translator.fills = fills;
+    ZrunTranslationSource source{&translator, 0};
+    const QString key = QStringLiteral("clave");
+    const QString result = TranslateText(&source, key);
+    QCOMPARE(translator.capacities, (std::vector<std::uint32_t>{1024u, secondCapacity}));
+    if (expectedLength < 0)
+        QCOMPARE(result, key);
+    else
+        QCOMPARE(result, QString(expectedLength, QLatin1Char('y')));
 }
 
 void TestText::translateForm() {

@@ -108,6 +108,7 @@ private Q_SLOTS:
     void hintOpensWindowOnBestSide_data();
     void hintOpensWindowOnBestSide();
     void repeatedHintSuppressed();
+    void windowGoneWhileHidingIsNotShown();
     void emptyHintShowsNothing();
     void showAtSizesToText();
     void showAtAnchorsByDirection_data();
@@ -366,6 +367,36 @@ void TestTooltips::repeatedHintSuppressed() {
     RequestHint(owner.control, centre + QPoint(12, 0));
     QCOMPARE(owner.shows, 4);
     QVERIFY(tooltips::AnyTooltipVisible());
+}
+
+void TestTooltips::windowGoneWhileHidingIsNotShown() {
+    const Windows saved = tooltips::TooltipWindows();
+    for (const auto& info : saved)
+        tooltips::UnregisterTooltipWindow(info.window);
+    // The only registered window, so every hint opens in it.
+    QPointer<TTooltipFormRight> doomed = new TTooltipFormRight(&m_ownerOfTooltips, nullptr, 0, 0);
+    OwnerWindow owner;
+    owner.control->setToolTip(QStringLiteral("first"));
+    const QPoint centre = RoomToTheUpperLeft();
+    RequestHint(owner.control, centre);
+    QVERIFY(doomed->isVisible());
+
+    // A new hint while one shows hides it and processes events first; the window goes then.
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context, [&doomed] { delete doomed.data(); }, Qt::QueuedConnection);
+    owner.control->setToolTip(QStringLiteral("second"));
+    QVERIFY(RequestHint(owner.control, centre + QPoint(3, 0)));
+    const bool gone = doomed.isNull();
+    const bool anyVisible = tooltips::AnyTooltipVisible();
+
+    delete doomed.data();
+    TooltipFormRight = m_right.get();
+    for (const auto& info : saved)
+        tooltips::RegisterTooltipWindow(info);
+    QVERIFY(gone);
+    QVERIFY(!anyVisible);
+    QCOMPARE(owner.shows, 2);
 }
 
 void TestTooltips::emptyHintShowsNothing() {

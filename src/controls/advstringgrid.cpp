@@ -246,10 +246,7 @@ void TAdvStringGrid::SetRowCount(int count) {
         m_rows.resize(count);
         m_model->endInsertRows();
     } else {
-        for (int r = count; r < old; ++r)
-            for (const auto& control : std::as_const(m_rows[r].controls))
-                if (control)
-                    control->hide();
+        DropControls(m_controls.lower_bound({count, 0}), m_controls.end());
         m_model->beginRemoveRows(QModelIndex(), count - 1, old - 2);
         m_rows.resize(count);
         m_model->endRemoveRows();
@@ -262,10 +259,15 @@ void TAdvStringGrid::RemoveRows(int first, int count) {
     const int last = std::min(first + count - 1, RowCount() - 1);
     if (count <= 0 || last < first)
         return;
-    for (int r = first; r <= last; ++r)
-        for (const auto& control : std::as_const(m_rows[r].controls))
-            if (control)
-                control->hide();
+    DropControls(m_controls.lower_bound({first, 0}), m_controls.lower_bound({last + 1, 0}));
+    // The controls of the rows below move up with their rows. A moved key lands before the
+    // iterator, among keys the deletion freed, so none is met twice and none collides.
+    const int removed = last - first + 1;
+    for (auto it = m_controls.lower_bound({last + 1, 0}); it != m_controls.end();) {
+        auto node = m_controls.extract(it++);
+        node.key().first -= removed;
+        m_controls.insert(std::move(node));
+    }
     m_model->beginRemoveRows(QModelIndex(), first - 1, last - 1);
     m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
     m_model->endRemoveRows();
@@ -288,9 +290,16 @@ void TAdvStringGrid::SetColCount(int count) {
             for (int c = count; c < old; ++c) {
                 row.texts.remove(c);
                 row.images.remove(c);
-                if (auto control = row.controls.take(c))
-                    control->hide();
             }
+        }
+        for (auto it = m_controls.begin(); it != m_controls.end();) {
+            if (it->first.second < count) {
+                ++it;
+                continue;
+            }
+            if (it->second)
+                it->second->hide();
+            it = m_controls.erase(it);
         }
         m_model->endRemoveColumns();
     }
@@ -460,33 +469,42 @@ QSize TAdvStringGrid::CellTextExtent(int col, int row) const {
 void TAdvStringGrid::SetCellControl(int col, int row, QWidget* control) {
     if (row < 1 || !IsCell(col, row) || !control)
         return;
-    for (auto& data : m_rows)
-        for (auto it = data.controls.begin(); it != data.controls.end();)
-            it = it.value() == control ? data.controls.erase(it) : std::next(it);
+    for (auto it = m_controls.begin(); it != m_controls.end();)
+        it = it->second == control ? m_controls.erase(it) : std::next(it);
     if (control->parentWidget() != viewport())
         control->setParent(viewport());
-    m_rows[row].controls.insert(col, control);
+    m_controls[{row, col}] = control;
     PlaceControls();
     control->show();
 }
 
 QWidget* TAdvStringGrid::CellControl(int col, int row) const {
-    return IsCell(col, row) ? m_rows[row].controls.value(col).data() : nullptr;
+    const auto it = m_controls.find({row, col});
+    return it != m_controls.end() ? it->second.data() : nullptr;
 }
 
 void TAdvStringGrid::RemoveCellControl(int col, int row) {
-    if (!IsCell(col, row))
-        return;
-    if (auto control = m_rows[row].controls.take(col))
-        control->hide();
+    const auto it = m_controls.find({row, col});
+    if (it != m_controls.end())
+        DropControls(it, std::next(it));
+}
+
+void TAdvStringGrid::DropControls(ControlMap::iterator first, ControlMap::iterator last) {
+    for (auto it = first; it != last; ++it)
+        if (it->second)
+            it->second->hide();
+    m_controls.erase(first, last);
 }
 
 void TAdvStringGrid::PlaceControls() {
-    for (int r = 1; r < RowCount(); ++r) {
-        for (auto it = m_rows[r].controls.cbegin(); it != m_rows[r].controls.cend(); ++it) {
-            if (QWidget* control = it.value())
-                control->setGeometry(visualRect(ModelIndex(it.key(), r)));
+    for (auto it = m_controls.begin(); it != m_controls.end();) {
+        // A control deleted while embedded leaves an empty entry behind.
+        if (!it->second) {
+            it = m_controls.erase(it);
+            continue;
         }
+        it->second->setGeometry(visualRect(ModelIndex(it->first.second, it->first.first)));
+        ++it;
     }
 }
 

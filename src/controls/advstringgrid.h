@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <map>
+#include <utility>
 #include <vector>
 
 class TAdvStringGrid;
@@ -213,8 +215,11 @@ private:
         QHash<int, QString> texts;
         QColor color;
         QHash<int, CellImageInfo> images;
-        QHash<int, QPointer<QWidget>> controls;
     };
+    // Embedded controls by (row, column): few of them among many rows, so placing, moving
+    // and re-keying them touches only these.
+    using CellKey = std::pair<int, int>;
+    using ControlMap = std::map<CellKey, QPointer<QWidget>>;
 
     bool IsRow(int row) const { return row >= 0 && row < RowCount(); }
     bool IsCell(int col, int row) const { return IsRow(row) && col >= 0 && col < m_colCount; }
@@ -223,6 +228,8 @@ private:
     bool AskSelect(int row) const;
     void HeaderClicked(int col);
     void PlaceControls();
+    // Hides and forgets the controls of the keys first to last (exclusive).
+    void DropControls(ControlMap::iterator first, ControlMap::iterator last);
     void UpdateHover(const QPoint& viewportPoint);
     void ClearHover();
 
@@ -238,6 +245,7 @@ private:
     TAdvGridModel* m_model = nullptr;
     TAdvGridHeader* m_header = nullptr;
     std::vector<RowData> m_rows;
+    ControlMap m_controls;
     int m_colCount = 1;
     QList<QPixmap> m_images;
 

@@ -16,6 +16,9 @@
 namespace {
 
 constexpr std::uint32_t kFirstBufferSize = 1024;
+// The size the host reports back is not trusted: no text the module shows needs more, and
+// a bigger buffer would only let a faulty host make the module allocate without bound.
+constexpr std::uint32_t kLastBufferSize = 65536;
 constexpr int kCaptionLimit = 1023;
 
 // Controls whose text is the user's content. Class names compare exactly: a class derived
@@ -121,7 +124,8 @@ QString TranslateText(const ZrunTranslationSource* source, const QString& key) {
     if (found)
         result = text;
     if (capacity > kFirstBufferSize) {
-        const std::uint32_t second = capacity + 1;
+        // Compared before adding one so that a reported 0xFFFFFFFF cannot wrap to zero.
+        const std::uint32_t second = capacity < kLastBufferSize ? capacity + 1 : kLastBufferSize;
         std::uint32_t again = 0;
         text = Query(source, key, second, again, found);
         if (found)

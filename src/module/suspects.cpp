@@ -142,6 +142,10 @@ const ZrunHostState& CSuspects::HostState() const {
 void CSuspects::FirstUseSetup() {
     if (m_setupDone)
         return;
+    // The idle hook needs the application's event loop; set up without it, later windows
+    // would never get their synchronised calls. A later call sets up instead.
+    if (!QCoreApplication::instance())
+        return;
     platform::SetApplicationIdleHook([this] { IdleHook(); });
     m_nextPosition = 0;
     m_listHandle = 0;

@@ -34,6 +34,9 @@ QString InstallFolder() {
 }
 
 QString ProductLibraryPath(const QString& folder, const QString& windowsFileName) {
+    // No folder is no library: the bare separator would name one at the file system root.
+    if (folder.isEmpty())
+        return {};
     return folder + platform::PathSeparator() + platform::ProductLibraryFileName(windowsFileName);
 }
 

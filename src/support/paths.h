@@ -7,7 +7,8 @@
 QString ModuleFolder();
 // The product's installation folder from the machine settings; empty when not set.
 QString InstallFolder();
-// Full path of a product library: folder, separator, the platform's file name.
+// Full path of a product library: folder, separator, the platform's file name; empty
+// without a folder, which the loader refuses.
 QString ProductLibraryPath(const QString& folder, const QString& windowsFileName);
 
 // Open the feedback page / the information page of a detection through the utilities

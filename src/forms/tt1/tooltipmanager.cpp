@@ -307,15 +307,19 @@ void ShowHintHandler(QString& hintText, bool& mayShow, stHintRequest& request) {
     if (!chosen.window)
         return;
     const QPoint position = request.hintPosition + QPoint(chosen.offsetX, chosen.offsetY);
+    // Processing events may destroy the chosen window or the owner.
+    const QPointer<TfrmTT1> window = chosen.window;
 
     if (visible) {
         HideAllTooltips();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         QThread::yieldCurrentThread();
+        if (!window || !owner.window)
+            return;
         // Hiding cleared the owner of the hint that was up; this one is the owner now.
         state.current = owner;
     }
-    chosen.window->ShowAt(placement.text, chosen.direction, position.x(), position.y());
+    window->ShowAt(placement.text, chosen.direction, position.x(), position.y());
 }
 
 int HideDelay() {
