@@ -90,11 +90,12 @@ struct Window {
     int Image(int row) const {
         return grid()->model()->index(row - 1, 0).data(TAdvGridModel::ImageIndexRole).toInt();
     }
-    // The keys of the grid rows, in order.
+    // The keys of the grid rows that show an entry, in order.
     QList<int> Keys() const {
         QList<int> keys;
         for (int r = 1; r < grid()->RowCount(); ++r)
-            keys << w->KeyOfGridRow(r);
+            if (w->KeyOfGridRow(r) != -1)
+                keys << w->KeyOfGridRow(r);
         return keys;
     }
     bool EmptyShown() const { return child<QWidget>("pnlEmptyText")->isVisible(); }

@@ -417,7 +417,10 @@ bool THistorySuspectsForm::WndProc(platform::WindowMessage& message) {
         return true;
     }
     if (msg == m.WM_ENDFILLDATA) {
-        EndFillData();
+        // The fetch may end before the batches have shown every entry; the last batch ends the
+        // fill then, so that the list counts as filling until it is whole.
+        if (!TimerFillData->isActive())
+            EndFillData();
         return true;
     }
     if (msg == m.WM_REMOVEHISTORYITEM) {
