@@ -101,6 +101,39 @@ bool ContainsLiteral(QStringView haystack, QStringView needle) {
     return false;
 }
 
+// Finds a literal in a long text: Horspool's skips, keyed by the low byte of each character
+// (a shared key only makes a skip shorter, never wrong); a single character goes to the
+// vectorised character scan.
+class LiteralFinder {
+public:
+    explicit LiteralFinder(QStringView needle) : m_needle(needle) {
+        const qsizetype m = needle.size();
+        m_skip.fill(m);
+        for (qsizetype i = 0; i + 1 < m; ++i)
+            m_skip[needle[i].unicode() & 0xFF] = m - 1 - i;
+    }
+    qsizetype Find(QStringView haystack, qsizetype from) const {
+        const qsizetype m = m_needle.size();
+        if (m == 1)
+            return haystack.indexOf(m_needle.front(), from);
+        const char16_t* text = haystack.utf16();
+        const char16_t* pattern = m_needle.utf16();
+        const char16_t lastChar = pattern[m - 1];
+        const qsizetype end = haystack.size() - m;
+        for (qsizetype at = from; at <= end;) {
+            const char16_t c = text[at + m - 1];
+            if (c == lastChar && std::char_traits<char16_t>::compare(text + at, pattern, m - 1) == 0)
+                return at;
+            at += m_skip[c & 0xFF];
+        }
+        return -1;
+    }
+
+private:
+    QStringView m_needle;
+    std::array<qsizetype, 256> m_skip{};
+};
+
 QPixmap PictureOf(void* library, std::uint32_t number) {
     QImage image = LoadPngResourceForScreen(library, number);
     if (!image.isNull())
@@ -556,6 +589,7 @@ void THistorySuspectsForm::ResetViews() {
     m_filteredRows.clear();
     m_searchedRows = 0;
     m_ranksValid = false;
+    m_searchBufferValid = false;
     InvalidatePositions();
     TAdvStringGrid* grid = AdvStringGridSuspects;
     if (pnlRowActions && m_selectedRow >= 1)
@@ -611,6 +645,9 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
         return;
     TAdvStringGrid* grid = AdvStringGridSuspects;
     TMapDetectionID& names = m_controller->DetectionNames();
+    const std::size_t rowsBefore = m_rows.size();
+    if (m_rows.capacity() < store->Count())
+        m_rows.reserve(store->Count());
     for (std::size_t i = first; i < end; ++i) {
         const int r = static_cast<int>(i) + 1;
         if (i >= store->Count() || (!m_filterActive && r >= grid->RowCount()))
@@ -622,7 +659,7 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
         BuildRow(row, entry);
         if (row.category == kCategorySuspicious) {
             names.AddWaitingRow(row.detectionId, static_cast<std::int32_t>(row.key));
-        } else if (NameOf(row.detectionId).isEmpty()) {
+        } else if (NamePending(row.detectionId)) {
             row.progressImage = m_progressFrame;
             names.AddWaitingRow(row.detectionId, static_cast<std::int32_t>(row.key));
         } else {
@@ -634,8 +671,10 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
             Decorate(r, row);
         m_rows.push_back(std::move(row));
     }
-    m_ranksValid = false;
-    InvalidatePositions();
+    if (m_rows.size() != rowsBefore) {
+        m_ranksValid = false;
+        InvalidatePositions();
+    }
     if (first == 0)
         TimerDetectionIDTimer();
     TimerProgress->start();
@@ -676,10 +715,17 @@ QString THistorySuspectsForm::BuildActionText(std::uint32_t category, std::uint3
         return TranslateText(m_translator, QStringLiteral("Archivo sospechoso neutralizado"));
     if (category != kCategoryAction)
         return QString();
+    // The texts depend on the item type and one flag only; translating them once per kind
+    // keeps the fill from asking the translator twice for every entry.
+    const quint64 kind = (quint64(itemType) << 1) | ((flags & kDeletedFlag) ? 1 : 0);
+    if (const auto it = m_actionTexts.constFind(kind); it != m_actionTexts.constEnd())
+        return *it;
     const QString type = TranslateText(m_translator, QStringLiteral("TYPE_") + QString::number(itemType));
     const QString format =
         (flags & kDeletedFlag) ? QStringLiteral("%s eliminado/a:") : QStringLiteral("%s neutralizado/a:");
-    return FormatText(TranslateText(m_translator, format), {EscapeHtml(type)});
+    const QString text = FormatText(TranslateText(m_translator, format), {EscapeHtml(type)});
+    m_actionTexts.insert(kind, text);
+    return text;
 }
 
 QString THistorySuspectsForm::NameOf(std::uint32_t detectionId) const {
@@ -709,8 +755,14 @@ void THistorySuspectsForm::Decorate(int gridRow, HistoryRow& row) {
         grid->SetCellImage(0, gridRow, m_progressFrame, Qt::AlignRight | Qt::AlignVCenter);
 }
 
+bool THistorySuspectsForm::NamePending(std::uint32_t detectionId) const {
+    return m_controller->DetectionNames()
+        .NameOf(detectionId, m_controller->HostState().maxNameAttempts)
+        .empty();
+}
+
 void THistorySuspectsForm::RequestRowName(int gridRow, HistoryRow& row, bool keepRowImage) {
-    if (!NameOf(row.detectionId).isEmpty())
+    if (!NamePending(row.detectionId))
         return;
     if (!AdvStringGridSuspects->HasCellImage(0, gridRow))
         AdvStringGridSuspects->SetCellImage(0, gridRow, m_progressFrame, Qt::AlignRight | Qt::AlignVCenter);
@@ -910,11 +962,40 @@ bool THistorySuspectsForm::Matches(const HistoryRow& row, const QString& folded)
     return false;
 }
 
+void THistorySuspectsForm::EnsureSearchBuffer() {
+    if (!m_searchBufferValid) {
+        m_searchBuffer.clear();
+        m_searchOffsets.assign(1, 0);
+        m_searchBufferValid = true;
+    }
+    for (std::size_t i = m_searchOffsets.size() - 1; i < m_rows.size(); ++i) {
+        m_searchBuffer.append(m_rows[i].searchText).append(kSearchSeparator);
+        m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
+    }
+}
+
 void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) {
     const std::size_t before = m_filteredRows.size();
-    for (std::size_t i = first; i < m_rows.size(); ++i)
-        if (Matches(m_rows[i], folded))
-            m_filteredRows.push_back(static_cast<std::uint32_t>(i));
+    if (folded.contains(kSearchSeparator) || folded.isEmpty()) {
+        for (std::size_t i = first; i < m_rows.size(); ++i)
+            if (Matches(m_rows[i], folded))
+                m_filteredRows.push_back(static_cast<std::uint32_t>(i));
+    } else {
+        // Every row's text in one run, so that a keystroke is one scan, not one per row.
+        EnsureSearchBuffer();
+        const LiteralFinder finder(folded);
+        const QStringView buffer(m_searchBuffer);
+        qsizetype at = static_cast<qsizetype>(m_searchOffsets[std::min(first, m_rows.size())]);
+        while ((at = finder.Find(buffer, at)) >= 0) {
+            const auto next = std::upper_bound(m_searchOffsets.begin(), m_searchOffsets.end(),
+                                               static_cast<std::size_t>(at));
+            const auto row = static_cast<std::size_t>(next - m_searchOffsets.begin()) - 1;
+            if (row >= m_rows.size())
+                break;
+            m_filteredRows.push_back(static_cast<std::uint32_t>(row));
+            at = static_cast<qsizetype>(*next);
+        }
+    }
     m_searchedRows = m_rows.size();
     if (m_filteredRows.size() != before)
         InvalidatePositions();
@@ -1053,6 +1134,7 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
         for (const Item& item : items)
             sorted.push_back(std::move(m_rows[item.index]));
         m_rows = std::move(sorted);
+        m_searchBufferValid = false;
         // The search resumes over the whole reordered list next time.
         m_searchedRows = 0;
     }
@@ -1331,6 +1413,7 @@ void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
     if (it != m_rows.end()) {
         const auto index = static_cast<std::uint32_t>(it - m_rows.begin());
         m_rows.erase(it);
+        m_searchBufferValid = false;
         if (index < m_searchedRows)
             --m_searchedRows;
         std::erase(m_filteredRows, index);
@@ -1400,6 +1483,7 @@ void THistorySuspectsForm::RefreshRow(int gridRow) {
     row->progressImage = -1;
     UpdateSearchText(*row);
     m_ranksValid = false;
+    m_searchBufferValid = false;
     grid->RemoveCellImage(0, gridRow);
     grid->RepaintRow(gridRow);
 }

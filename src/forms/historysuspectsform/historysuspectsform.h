@@ -4,6 +4,7 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QRect>
@@ -132,6 +133,7 @@ private:
     QString BuildActionText(std::uint32_t category, std::uint32_t itemType, std::uint32_t flags) const;
     bool AppendDetectionLink(QString& text, std::uint32_t detectionId, std::uint32_t informationId) const;
     QString NameOf(std::uint32_t detectionId) const;
+    bool NamePending(std::uint32_t detectionId) const;
     void RequestRowName(int gridRow, HistoryRow& row, bool keepRowImage);
     void Decorate(int gridRow, HistoryRow& row);
     void ShowEmptyState(bool show);
@@ -145,6 +147,7 @@ private:
     // Search.
     bool Matches(const HistoryRow& row, const QString& folded) const;
     void SearchRows(std::size_t first, const QString& folded);
+    void EnsureSearchBuffer();
     void SearchAll(const QString& query);
 
     // Sort.
@@ -208,6 +211,13 @@ private:
     // a batch only searches the rows it added.
     QString m_appliedQuery;
     std::size_t m_searchedRows = 0;
+    // The searched texts of all rows, in the order of the rows, each closed by the separator;
+    // m_searchOffsets[i] is where row i starts.
+    QString m_searchBuffer;
+    std::vector<std::size_t> m_searchOffsets;
+    bool m_searchBufferValid = false;
+    // Action texts by item type and deletion flag, translated once.
+    mutable QHash<quint64, QString> m_actionTexts;
     // Grid row of each key (keys are the store's sequence numbers), built when asked for.
     std::vector<std::int32_t> m_gridRowOfKey;
     bool m_positionsValid = false;
