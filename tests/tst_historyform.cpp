@@ -65,6 +65,7 @@ private Q_SLOTS:
     void pendingNameGivenUpAfterPolling();
     void serviceTextIsNeverMarkup();
     void linkClickOpensTheInformationPage();
+    void hints();
     void maximiseAndRestore();
     void minimiseWhileMaximisedComesBackMaximised();
     void closeOnlyHides();
@@ -307,6 +308,38 @@ void TestHistoryForm::linkClickOpensTheInformationPage() {
     // Only column 0 opens pages.
     h.w->AdvStringGridSuspectsAnchorClick(1, 1, QStringLiteral("12345"));
     QCOMPARE(m_catcher.opened.size(), 1);
+}
+
+void TestHistoryForm::hints() {
+    Window h;
+    h.names()[502].name = u"Trj/Agent.X";
+    ST_BLELEMENT stored = Element(3);
+    stored.location = u"\\Device\\HarddiskVolume1\\Users\\ana\\Descargas\\programa-largo.exe";
+    h.LoadAll({Element(1), Element(2), stored});
+    TAdvStringGrid* grid = h.grid();
+    auto hintAt = [&](int col, int row, int x) {
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, col));
+        const QPoint at(cell.left() + x, cell.center().y());
+        QCursor::setPos(grid->viewport()->mapToGlobal(at));
+        QTest::mouseMove(grid->viewport(), at);
+        return grid->toolTip();
+    };
+    // Over the progress picture of a name on its way.
+    QCOMPARE(hintAt(0, 1, grid->ColWidth(0) - 6),
+             QStringLiteral("Recuperando información desde Internet..."));
+    QVERIFY(hintAt(0, 1, 10) != QStringLiteral("Recuperando información desde Internet..."));
+    // A location that does not fit shows as stored, not as the cell shows it.
+    QVERIFY(h.Text(1, 3).startsWith(QStringLiteral("C:\\")));
+    QCOMPARE(hintAt(1, 3, 10), QString::fromStdU16String(*stored.location));
+    // Over a link whose text fits: the link's own hint.
+    grid->SetColWidth(0, 400);
+    const QPoint link = LinkPoint(grid, 2);
+    QVERIFY(link.x() >= 0);
+    QCursor::setPos(grid->viewport()->mapToGlobal(link));
+    QTest::mouseMove(grid->viewport(), link);
+    QCOMPARE(grid->toolTip(), QStringLiteral("Mostrar detalles"));
+    // A short time fits: no hint.
+    QCOMPARE(hintAt(2, 2, 10), QString());
 }
 
 void TestHistoryForm::maximiseAndRestore() {
