@@ -68,6 +68,9 @@ private Q_SLOTS:
     void hints();
     void maximiseAndRestore();
     void minimiseWhileMaximisedComesBackMaximised();
+    void systemMaximiseUsesTheWorkArea();
+    void progressTurnsOnlyOverDrawnRows();
+    void tooltipClient();
     void closeOnlyHides();
     void altKeysAreSwallowedButAltF4();
     void actionButtonsFollowTheEntry_data();
@@ -365,6 +368,60 @@ void TestHistoryForm::minimiseWhileMaximisedComesBackMaximised() {
     h.w->setWindowState(Qt::WindowNoState);
     QTRY_COMPARE(h.w->geometry(), h.w->screen()->availableGeometry());
     QVERIFY(h.w->IsMaximized());
+}
+
+void TestHistoryForm::systemMaximiseUsesTheWorkArea() {
+    Window h;
+    h.w->setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(h.w->IsMaximized());
+    QTRY_COMPARE(h.w->geometry(), h.w->screen()->availableGeometry());
+    QVERIFY(!(h.w->windowState() & Qt::WindowMaximized));
+    QVERIFY(h.child<QWidget>("btnRestore")->isVisible());
+}
+
+void TestHistoryForm::progressTurnsOnlyOverDrawnRows() {
+    Window h;
+    h.LoadAll(Elements(80));
+    h.timer("TimerProgress")->stop();
+    h.w->grab(); // rows 1 and on are seen drawn
+    const int start = h.w->ProgressFrame();
+    const int farRow = h.Image(80);
+    QList<int> frames;
+    for (int i = 0; i < 6; ++i) {
+        h.w->TimerProgressTimer();
+        frames << h.w->ProgressFrame();
+    }
+    QList<int> expected;
+    for (int i = 1; i <= 6; ++i)
+        expected << (start + i) % 5;
+    QCOMPARE(frames, expected);
+    int placed = (start + 5) % 5;
+    if (placed == farRow) { // one more turn, so that the two can be told apart
+        h.w->TimerProgressTimer();
+        placed = (placed + 1) % 5;
+    }
+    // A drawn row shows the frame that was current at the last turn; one never drawn keeps its own.
+    QCOMPARE(h.Image(1), placed);
+    QCOMPARE(h.Image(80), farRow);
+}
+
+void TestHistoryForm::tooltipClient() {
+    Window h;
+    QString empty;
+    stHintRequest request;
+    bool mayShow = true;
+    QCursor::setPos(QPoint(123, 45));
+    h.w->ToolTipShow(empty, request, mayShow);
+    QVERIFY(!mayShow);
+    QCOMPARE(request.hintPosition, QPoint(123, 45));
+    QString hint = QStringLiteral("texto");
+    mayShow = true;
+    h.w->ToolTipShow(hint, request, mayShow);
+    QVERIFY(mayShow);
+    m_catcher.opened.clear();
+    h.w->AnchorClick(QStringLiteral("777x"));
+    QCOMPARE(m_catcher.opened.size(), 1);
+    QVERIFY(m_catcher.opened.at(0).query().contains(QStringLiteral("detection=777")));
 }
 
 void TestHistoryForm::closeOnlyHides() {

@@ -501,6 +501,14 @@ void THistorySuspectsForm::changeEvent(QEvent* event) {
                     btnMaximizeClick();
             });
         m_wasMinimized = minimized;
+        // The system's own maximise does what the caption button does: the work area.
+        if (windowState() & Qt::WindowMaximized)
+            QTimer::singleShot(0, this, [this] {
+                if (!(windowState() & Qt::WindowMaximized))
+                    return;
+                setWindowState(windowState() & ~Qt::WindowMaximized);
+                btnMaximizeClick();
+            });
     }
 }
 
