@@ -44,6 +44,8 @@ private Q_SLOTS:
     void fruitlessShortcut();
     void shortcutIsOffWhileFilling();
     void queryIsKeptAcrossAReset();
+    void selectionFollowsTheSearch_data();
+    void selectionFollowsTheSearch();
     void removingTheLastSearchRowShowsNoActions();
     void removedWhileHiddenNeverComesBack();
     void sorts_data();
@@ -170,6 +172,35 @@ void TestHistorySearch::queryIsKeptAcrossAReset() {
     QCOMPARE(h.search()->text(), QStringLiteral("ITEM2"));
     QVERIFY(h.w->FilterActive());
     QCOMPARE(h.Keys(), (QList<int>{2}));
+}
+
+void TestHistorySearch::selectionFollowsTheSearch_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::newRow("row still there") << "item" << 2 << 2;
+    QTest::newRow("row gone: row 1") << "item3" << 1 << 3;
+    QTest::newRow("another entry on the row") << "date of row 1" << 2 << 3;
+}
+
+void TestHistorySearch::selectionFollowsTheSearch() {
+    QFETCH(QString, query);
+    QFETCH(int, row);
+    QFETCH(int, key);
+    Window h;
+    auto elements = Elements(3);
+    elements[1].actionTime += kOneDay;
+    h.LoadAll(elements);
+    if (query == QLatin1String("date of row 1"))
+        query = h.Text(2, 1).section(QLatin1Char(' '), 0, 0);
+    h.ClickRow(2);
+    QCOMPARE(h.w->SelectedKey(), 2);
+    h.search()->setFocus();
+    h.search()->setText(query);
+    QCOMPARE(h.w->SelectedRow(), row);
+    QCOMPARE(h.w->SelectedKey(), key);
+    QCOMPARE(h.w->SelectedKey(), h.w->KeyOfGridRow(row));
+    QCOMPARE(h.grid()->CellControl(3, row), h.child<QWidget>("pnlRowActions"));
 }
 
 void TestHistorySearch::removingTheLastSearchRowShowsNoActions() {

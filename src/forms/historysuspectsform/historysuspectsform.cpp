@@ -621,7 +621,9 @@ void THistorySuspectsForm::ResetViews() {
 }
 
 void THistorySuspectsForm::FillData() {
-    TimerFillData->start();
+    // A page arriving between two batches must not push the next batch back.
+    if (!TimerFillData->isActive())
+        TimerFillData->start();
 }
 
 void THistorySuspectsForm::TimerFillDataTimer() {
@@ -1042,6 +1044,8 @@ void THistorySuspectsForm::EditSearchChange() {
             if (wasActive)
                 for (std::size_t i = 0; i < m_rows.size(); ++i)
                     Decorate(static_cast<int>(i) + 1, m_rows[i]);
+            if (wasActive)
+                FollowSelection();
         }
         return;
     }
@@ -1072,6 +1076,19 @@ void THistorySuspectsForm::EditSearchChange() {
         lastFruitlessQuery = q;
         ShowEmptyState(true);
     }
+    if (!incremental)
+        FollowSelection();
+}
+
+// The selected grid row may show another entry after a search; the selection and its buttons
+// follow what the row shows now, so that an action never names an entry the user cannot see.
+void THistorySuspectsForm::FollowSelection() {
+    if (m_selectedRow < 1)
+        return;
+    const int row = m_selectedRow < AdvStringGridSuspects->RowCount() ? m_selectedRow : 1;
+    AdvStringGridSuspects->SelectRow(row);
+    bool allow = true;
+    AdvStringGridSuspectsSelectCell(row, allow);
 }
 
 // Sort.

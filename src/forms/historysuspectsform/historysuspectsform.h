@@ -157,6 +157,7 @@ private:
     // Selection, panel and actions.
     void AdvStringGridSuspectsSelectCell(int row, bool& allow);
     void SelectFirstRow();
+    void FollowSelection();
     void PlaceRowActions(int row);
     void LayoutRowActions();
     void CreateRowActions();
