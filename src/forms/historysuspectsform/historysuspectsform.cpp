@@ -995,15 +995,16 @@ void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) 
         EnsureSearchBuffer();
         const LiteralFinder finder(folded);
         const QStringView buffer(m_searchBuffer);
-        qsizetype at = static_cast<qsizetype>(m_searchOffsets[std::min(first, m_rows.size())]);
+        std::size_t row = std::min(first, m_rows.size());
+        qsizetype at = static_cast<qsizetype>(m_searchOffsets[row]);
         while ((at = finder.Find(buffer, at)) >= 0) {
-            const auto next = std::upper_bound(m_searchOffsets.begin(), m_searchOffsets.end(),
-                                               static_cast<std::size_t>(at));
-            const auto row = static_cast<std::size_t>(next - m_searchOffsets.begin()) - 1;
+            // Hits come in buffer order: the row cursor only moves forward.
+            while (row < m_rows.size() && m_searchOffsets[row + 1] <= static_cast<std::size_t>(at))
+                ++row;
             if (row >= m_rows.size())
                 break;
             m_filteredRows.push_back(static_cast<std::uint32_t>(row));
-            at = static_cast<qsizetype>(*next);
+            at = static_cast<qsizetype>(m_searchOffsets[++row]);
         }
     }
     m_searchedRows = m_rows.size();
