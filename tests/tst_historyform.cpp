@@ -84,6 +84,7 @@ private Q_SLOTS:
     void confirmationPath();
     void quickReplyNeverShowsTheLayer();
     void slowReplyShowsTheLayerAndFollowsResizing();
+    void withoutTheHostFlagNoLayerShows();
     void resetOrCloseWhileWaitingLeavesNoLayer_data();
     void resetOrCloseWhileWaitingLeavesNoLayer();
     void removalMovesTheSelectionToRowOne();
@@ -648,6 +649,22 @@ void TestHistoryForm::slowReplyShowsTheLayerAndFollowsResizing() {
     QCOMPARE(picture->CurrentPicture().deviceIndependentSize().toSize(), QSize(800, 575));
     h.w->RemoveWaitingLayer();
     QVERIFY(!layer->isVisible());
+}
+
+void TestHistoryForm::withoutTheHostFlagNoLayerShows() {
+    Window h;
+    h.f.hostState.showWaitingLayer = 0;
+    h.LoadAll(Elements(2));
+    auto* timer = h.timer("TimerUnblock");
+    timer->setInterval(10);
+    QTest::mouseClick(h.child<TZRUNButton>("btnUndoAction"), Qt::LeftButton);
+    QVERIFY(timer->isActive());
+    QTRY_VERIFY(!timer->isActive());
+    QVERIFY(!h.child<QWidget>("pnlWaitingUnblock")->isVisible());
+    QVERIFY(!h.grid()->isEnabled());
+    QCOMPARE(platform::ScreenCursor(), platform::kCursorHourglass);
+    h.w->RemoveWaitingLayer();
+    QCOMPARE(platform::ScreenCursor(), platform::kCursorDefault);
 }
 
 void TestHistoryForm::resetOrCloseWhileWaitingLeavesNoLayer_data() {

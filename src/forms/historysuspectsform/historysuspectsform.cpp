@@ -766,9 +766,14 @@ void THistorySuspectsForm::Decorate(int gridRow, HistoryRow& row) {
 }
 
 bool THistorySuspectsForm::NamePending(std::uint32_t detectionId) const {
-    return m_controller->DetectionNames()
-        .NameOf(detectionId, m_controller->HostState().maxNameAttempts)
-        .empty();
+    // NameOf without the copy of the name: the sort asks this for every row.
+    const TMapDetectionID& names = m_controller->DetectionNames();
+    const auto it = names.find(detectionId);
+    if (it == names.end())
+        return true;
+    const stDetectionName& entry = it->second;
+    return entry.name.empty() &&
+           !(entry.attempts >= m_controller->HostState().maxNameAttempts && !entry.requested);
 }
 
 void THistorySuspectsForm::RequestRowName(int gridRow, HistoryRow& row, bool keepRowImage) {
@@ -1155,11 +1160,24 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
             m_filteredRows[i] = items[i].index;
         m_filteredRows.resize(items.size());
     } else {
-        std::vector<HistoryRow> sorted;
-        sorted.reserve(m_rows.size());
-        for (const Item& item : items)
-            sorted.push_back(std::move(m_rows[item.index]));
-        m_rows = std::move(sorted);
+        // Rows move along the cycles of the new order, in place: no second copy of the list.
+        std::vector<bool> placed(items.size(), false);
+        for (std::size_t start = 0; start < items.size(); ++start) {
+            if (placed[start])
+                continue;
+            HistoryRow first = std::move(m_rows[start]);
+            std::size_t at = start;
+            while (true) {
+                placed[at] = true;
+                const std::size_t from = items[at].index;
+                if (from == start) {
+                    m_rows[at] = std::move(first);
+                    break;
+                }
+                m_rows[at] = std::move(m_rows[from]);
+                at = from;
+            }
+        }
         m_searchBufferValid = false;
         // The search resumes over the whole reordered list next time.
         m_searchedRows = 0;
