@@ -152,14 +152,15 @@ void TestHistorySearch::fruitlessShortcut() {
 
 void TestHistorySearch::shortcutIsOffWhileFilling() {
     Window h;
+    h.timer("TimerFillData")->setInterval(1500); // room to type between the two batches
     h.Load(Elements(41));
-    QTRY_COMPARE(h.w->KeyOfGridRow(40), 40);
+    QTRY_COMPARE_WITH_TIMEOUT(h.w->KeyOfGridRow(40), 40, 10000);
     QVERIFY(h.w->FillInProgress());
     h.Type(QStringLiteral("item41"));
     QCOMPARE(h.Keys(), QList<int>{});
     h.Type(QStringLiteral("."));
     // The next batch brings the entry that matches.
-    QTRY_COMPARE(h.Keys(), (QList<int>{41}));
+    QTRY_COMPARE_WITH_TIMEOUT(h.Keys(), (QList<int>{41}), 10000);
     QVERIFY(!h.EmptyShown());
 }
 
