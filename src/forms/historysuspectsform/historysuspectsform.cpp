@@ -687,7 +687,8 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
     }
     if (first == 0)
         TimerDetectionIDTimer();
-    TimerProgress->start();
+    if (!TimerProgress->isActive())
+        TimerProgress->start();
     if (!TimerDetectionID->isActive())
         TimerDetectionID->start();
 }
