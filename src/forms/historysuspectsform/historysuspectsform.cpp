@@ -174,7 +174,6 @@ QString THistorySuspectsForm::LastFruitlessQuery() {
 
 THistorySuspectsForm::THistorySuspectsForm(QWidget* owner, CSuspects* controller)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), m_controller(controller) {
-    // 1.
     m_translator = controller->Translator();
     m_resourceLibrary = controller->ResourceLibrary();
     BuildLayout();
@@ -182,7 +181,6 @@ THistorySuspectsForm::THistorySuspectsForm(QWidget* owner, CSuspects* controller
     setWindowTitle(TranslateText(m_translator, QStringLiteral("Historial de acciones")));
     LabelCaption->setText(windowTitle());
     TranslateForm(m_translator, this);
-    // 3.
     m_searchHintText = TranslateText(m_translator, QStringLiteral("Escribe aquí la palabra a buscar"));
     m_retrievingText =
         TranslateText(m_translator, QStringLiteral("Recuperando información desde Internet..."));
@@ -193,26 +191,19 @@ THistorySuspectsForm::THistorySuspectsForm(QWidget* owner, CSuspects* controller
     m_removeText = TranslateText(m_translator, QStringLiteral("Eliminar acción"));
     EditSearch->setText(m_searchHintText);
     connect(EditSearch, &QLineEdit::textChanged, this, &THistorySuspectsForm::EditSearchChange);
-    // 4.
     const std::array<const char16_t*, 4> headers{u"Acción", u"Ubicación", u"Fecha/Hora", u""};
     for (int c = 0; c < 4; ++c)
         AdvStringGridSuspects->SetCells(c, 0, TranslateText(m_translator, QString::fromUtf16(headers[c])));
-    // 5. - 6.
     InstallCaptionDrag(pnlCaption);
     LoadPictures();
-    // 7.
     ApplyClearTypeFonts(this);
-    // 9. - 10.
     tooltips::RegisterHintOwner(this, this);
     pnlEmptyText->hide();
-    // 11.
     TimerUnblock->setInterval(static_cast<int>(controller->HostState().unblockWaitMs));
-    // 13.
     ImageUndo->SetTransparent(true);
     ShowGifResource(ImageUndo, m_resourceLibrary, kWaitingAnimation, true);
     if (QMovie* movie = ImageUndo->Movie())
         movie->setSpeed(kAnimationSpeedPercent);
-    // 14.
     m_sortColumns = {0, 1, 2};
     m_collator = QCollator(QLocale::system());
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
@@ -1037,7 +1028,6 @@ void THistorySuspectsForm::EditSearchChange() {
         ShowEmptyState(true);
         return;
     }
-    // 2. - 3.
     if (q.isEmpty() || q == m_searchHintText || storeCount == 0) {
         const bool wasActive = m_filterActive;
         m_filterActive = false;
@@ -1056,7 +1046,6 @@ void THistorySuspectsForm::EditSearchChange() {
         }
         return;
     }
-    // 4. - 5.
     const QString folded = q.toCaseFolded();
     const bool incremental = m_filterActive && folded == m_appliedQuery && m_searchedRows <= m_rows.size();
     const std::size_t before = incremental ? m_filteredRows.size() : 0;
@@ -1070,12 +1059,10 @@ void THistorySuspectsForm::EditSearchChange() {
         InvalidatePositions();
         SearchRows(0, folded);
     }
-    // 6.
     grid->SetRowCount(static_cast<int>(m_filteredRows.size()) + 1);
     // The decorations follow the entries a row now shows.
     for (std::size_t i = before; i < m_filteredRows.size(); ++i)
         Decorate(static_cast<int>(i) + 1, m_rows[m_filteredRows[i]]);
-    // 7.
     if (!m_filteredRows.empty()) {
         ShowEmptyState(false);
         lastFruitlessQuery.clear();
@@ -1126,7 +1113,6 @@ void THistorySuspectsForm::RankRows() {
 void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
     if (col < 0 || col > 2)
         return;
-    // 1.
     m_sortColumns.removeAll(col);
     m_sortColumns.prepend(col);
     // 2. - 3. Each row's collation order is ranked once; the sort compares numbers.
@@ -1184,15 +1170,12 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
         m_searchedRows = 0;
     }
     InvalidatePositions();
-    // 4.
     RedecorateAll();
-    // 5.
     if (m_selectedRow >= 1) {
         AdvStringGridSuspects->SelectRow(m_selectedRow);
         bool allow = true;
         AdvStringGridSuspectsSelectCell(m_selectedRow, allow);
     }
-    // 6.
     AdvStringGridSuspects->RepaintAll();
 }
 
@@ -1450,7 +1433,6 @@ void THistorySuspectsForm::RemoveWaitingLayer() {
 
 void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
     TAdvStringGrid* grid = AdvStringGridSuspects;
-    // 1.
     const int gridRow = GridRowOfKey(key);
     // 2. The store no longer holds it: no element may keep naming it, shown or hidden.
     const auto it =
@@ -1467,7 +1449,6 @@ void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
                 --i;
         InvalidatePositions();
     }
-    // 3.
     if (gridRow >= 1) {
         AttachSelectHandler(false);
         if (pnlRowActions && m_selectedRow >= 1)
@@ -1479,9 +1460,7 @@ void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
             grid->RepaintRow(gridRow);
         AttachSelectHandler(true);
     }
-    // 4.
     SelectFirstRow();
-    // 5.
     CBlaItemEx* store = m_controller->ItemStore();
     if (m_filterActive)
         ShowEmptyState(m_filteredRows.empty());
