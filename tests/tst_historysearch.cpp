@@ -80,6 +80,7 @@ void TestHistorySearch::matches_data() {
     QTest::newRow("location as stored") << "\\device\\harddiskvolume1" << QList<int>{4};
     QTest::newRow("action text") << "neutralizado/a: v" << QList<int>{1};
     QTest::newRow("link target is not searched") << "1002" << QList<int>{};
+    QTest::newRow("one letter many times a row") << "e" << QList<int>{1, 2, 3, 4};
     QTest::newRow("nothing") << "zzz" << QList<int>{};
 }
 

@@ -983,7 +983,10 @@ void THistorySuspectsForm::EnsureSearchBuffer() {
 
 void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) {
     const std::size_t before = m_filteredRows.size();
-    if (folded.contains(kSearchSeparator) || folded.isEmpty()) {
+    // A batch's few new rows are tested one by one: the shared buffer is for whole scans, and
+    // may be waiting to be rebuilt after a name arrived.
+    const bool fewRows = first > 0 && m_rows.size() - std::min(first, m_rows.size()) < 256;
+    if (fewRows || folded.contains(kSearchSeparator) || folded.isEmpty()) {
         for (std::size_t i = first; i < m_rows.size(); ++i)
             if (Matches(m_rows[i], folded))
                 m_filteredRows.push_back(static_cast<std::uint32_t>(i));
