@@ -731,6 +731,10 @@ QString TAdvStringGrid::AnchorAt(const QPoint& point, int* col, int* row) const 
 }
 
 void TAdvStringGrid::HeaderClicked(int col) {
+    SortByColumn(col);
+}
+
+void TAdvStringGrid::SortByColumn(int col) {
     if (col < 0 || col >= m_colCount)
         return;
     bool allow = true;

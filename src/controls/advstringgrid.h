@@ -154,6 +154,9 @@ public:
     int SortColumn() const { return m_sortColumn; }
     SortDirection CurrentSortDirection() const { return m_sortDirection; }
     void SetSortState(int col, SortDirection direction);
+    // What a header click does: asks the can-sort handler, moves the direction on and reports
+    // the column to the after-sort handler.
+    void SortByColumn(int col);
     void SetSortGlyphs(const QPixmap& ascending, const QPixmap& descending);
     void SetHeaderBackground(const QPixmap& picture);
     QPixmap HeaderBackground() const { return m_headerBackground; }
