@@ -33,6 +33,8 @@
 #include <array>
 #include <numeric>
 
+static_assert(std::is_nothrow_move_constructible_v<HistoryRow>, "rows must move when the vector grows");
+
 using namespace formkit;
 
 namespace {
@@ -647,8 +649,9 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
     TAdvStringGrid* grid = AdvStringGridSuspects;
     TMapDetectionID& names = m_controller->DetectionNames();
     const std::size_t rowsBefore = m_rows.size();
+    // Grown by half again each time: reserving the exact count moved every row on every batch.
     if (m_rows.capacity() < store->Count())
-        m_rows.reserve(store->Count());
+        m_rows.reserve(std::max(store->Count(), m_rows.capacity() + m_rows.capacity() / 2));
     for (std::size_t i = first; i < end; ++i) {
         const int r = static_cast<int>(i) + 1;
         if (i >= store->Count() || (!m_filterActive && r >= grid->RowCount()))
@@ -697,14 +700,14 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
     row.shownLocation = QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u"")));
     row.timeText = FormatDetectionTime(e.actionTime);
     row.actionText = BuildActionText(e.category, e.itemType, e.flags);
-    row.locationKey = m_collator.sortKey(row.location);
+    row.locationKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(row.location));
 }
 
 void THistorySuspectsForm::UpdateSearchText(HistoryRow& row) {
     const QString plain = HtmlToPlainText(row.actionText);
     row.searchText =
         (plain + kSearchSeparator + row.location + kSearchSeparator + row.timeText).toCaseFolded();
-    row.actionKey = m_collator.sortKey(plain);
+    row.actionKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(plain));
 }
 
 QString THistorySuspectsForm::BuildActionText(const stBlaElements& entry) const {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -49,8 +50,9 @@ struct HistoryRow {
     // Built once per row: the searched text (plain action, location, time; case-folded) and
     // the collation keys of the first two sort columns.
     QString searchText;
-    std::optional<QCollatorSortKey> actionKey;
-    std::optional<QCollatorSortKey> locationKey;
+    // Shared, so that a row moves without throwing and the vector of rows grows by moving them.
+    std::shared_ptr<const QCollatorSortKey> actionKey;
+    std::shared_ptr<const QCollatorSortKey> locationKey;
     std::uint32_t actionRank = 0;
     std::uint32_t locationRank = 0;
 };
