@@ -7,9 +7,13 @@
 #include "service/protectionservice.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <optional>
 
 namespace {
@@ -40,6 +44,73 @@ int CarouselCount(TConsoleForm& console) {
     return carousel ? carousel->property("count").toInt() : -1;
 }
 
+// The history window the suspects window's link opens, once it shows.
+QWidget* OpenHistory(TConsoleForm& console) {
+    auto* link = console.SuspectsWindow()->findChild<QLabel*>(QStringLiteral("lblShowHistorySuspects"));
+    if (!link)
+        return nullptr;
+    // What a click on the link's text does.
+    Q_EMIT link->linkActivated(QStringLiteral("#"));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("HistorySuspectsForm") && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+QAbstractItemView* GridOf(QWidget* history) {
+    return history->findChild<QAbstractItemView*>(QStringLiteral("AdvStringGridSuspects"));
+}
+
+bool IsUndoneRow(QAbstractItemView* grid, int row) {
+    return grid->model()->index(row, 0).data(Qt::BackgroundRole).value<QColor>() == QColor(0xC7, 0xE3, 0x9A);
+}
+
+int UndoneRows(QAbstractItemView* grid) {
+    int undone = 0;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        undone += IsUndoneRow(grid, r) ? 1 : 0;
+    return undone;
+}
+
+// The first data row whose undone state is the one asked for, or -1.
+int FirstRow(QAbstractItemView* grid, bool undone) {
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        if (!grid->model()->index(r, 0).data(Qt::DisplayRole).toString().isEmpty() &&
+            IsUndoneRow(grid, r) == undone)
+            return r;
+    return -1;
+}
+
+void ClickRow(QAbstractItemView* grid, int row) {
+    const QModelIndex index = grid->model()->index(row, 1);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+// Answers the next confirmation with its accept button, from inside its modal loop.
+class ConfirmationAnswer final {
+public:
+    ConfirmationAnswer() {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() != QLatin1String("SuspectsActionForm") || !w->isVisible())
+                    continue;
+                if (auto* accept = w->findChild<QAbstractButton*>(QStringLiteral("BAceptar"))) {
+                    m_timer.stop();
+                    answered = true;
+                    QTest::mouseClick(accept, Qt::LeftButton);
+                }
+            }
+        });
+        m_timer.start();
+    }
+    bool answered = false;
+
+private:
+    QTimer m_timer;
+};
+
 } // namespace
 
 class TestConsoleEndToEnd : public QObject {
@@ -56,6 +127,8 @@ private Q_SLOTS:
     void skinsTheWindowItIsAskedTo_data();
     void skinsTheWindowItIsAskedTo();
     void aModuleThatCannotLoadIsReported();
+    void historyShowsUndoneAndDeletedItems();
+    void historyUndoRedoAndRemoveChangeBothSides();
 
 private:
     QTemporaryDir m_dir;
@@ -294,6 +367,79 @@ void TestConsoleEndToEnd::aModuleThatCannotLoadIsReported() {
     QVERIFY(!console.StartModule());
     QVERIFY(!console.LastError().isEmpty());
     QVERIFY(console.SuspectsWindow() == nullptr);
+}
+
+void TestConsoleEndToEnd::historyShowsUndoneAndDeletedItems() {
+    TConsoleForm console(Options(m_dir.filePath(QStringLiteral("history.sqlite")), true));
+    console.show();
+    QVERIFY(console.StartModule());
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), console.Service()->BlockedCount(), 20000);
+    QWidget* history = OpenHistory(console);
+    QVERIFY(history);
+    QAbstractItemView* grid = GridOf(history);
+    QVERIFY(grid);
+    const QuarantineCounts counts = console.Service()->Counts();
+    // Every item but the hidden ones, blocked, undone and deleted, in batches of forty.
+    QTRY_VERIFY_WITH_TIMEOUT(grid->model()->rowCount() >= counts.shown + counts.undone + counts.deleted - 1,
+                             20000);
+    QVERIFY(grid->model()->rowCount() <= counts.all);
+    QTRY_COMPARE_WITH_TIMEOUT(UndoneRows(grid), counts.undone, 20000);
+    bool deletedText = false;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        deletedText |= grid->model()->index(r, 0).data().toString().contains(QStringLiteral("eliminado/a"));
+    QVERIFY(deletedText);
+}
+
+void TestConsoleEndToEnd::historyUndoRedoAndRemoveChangeBothSides() {
+    TConsoleForm console(Options(m_dir.filePath(QStringLiteral("history-actions.sqlite")), true));
+    console.show();
+    QVERIFY(console.StartModule());
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), console.Service()->BlockedCount(), 20000);
+    QWidget* history = OpenHistory(console);
+    QVERIFY(history);
+    QAbstractItemView* grid = GridOf(history);
+    const QuarantineCounts before = console.Service()->Counts();
+    QTRY_COMPARE_WITH_TIMEOUT(UndoneRows(grid), before.undone, 20000);
+    QTest::qWait(500); // the last batch of the fill
+
+    // Undo: confirmed, the service restores the item and the row turns green.
+    int row = FirstRow(grid, false);
+    QVERIFY(row >= 0);
+    ClickRow(grid, row);
+    auto* undo = history->findChild<QAbstractButton*>(QStringLiteral("btnUndoAction"));
+    QVERIFY(undo && undo->isVisible());
+    {
+        ConfirmationAnswer answer;
+        QTest::mouseClick(undo, Qt::LeftButton);
+        QTRY_VERIFY(answer.answered);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(console.Service()->Counts().undone, before.undone + 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(UndoneRows(grid), before.undone + 1, 20000);
+
+    // Redo: no question; the row is no longer green.
+    QTest::qWait(500);
+    row = FirstRow(grid, true);
+    QVERIFY(row >= 0);
+    ClickRow(grid, row);
+    auto* redo = history->findChild<QAbstractButton*>(QStringLiteral("btnRedoAction"));
+    QVERIFY(redo && redo->isVisible());
+    QTest::mouseClick(redo, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(console.Service()->Counts().undone, before.undone, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(UndoneRows(grid), before.undone, 20000);
+
+    // Remove: confirmed, the entry leaves the service and the grid.
+    QTest::qWait(500);
+    const int rows = grid->model()->rowCount();
+    ClickRow(grid, 1);
+    auto* remove = history->findChild<QAbstractButton*>(QStringLiteral("btnRemoveAction"));
+    QVERIFY(remove && remove->isVisible());
+    {
+        ConfirmationAnswer answer;
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QTRY_VERIFY(answer.answered);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(console.Service()->Counts().all, before.all - 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), rows - 1, 20000);
 }
 
 QTEST_MAIN(TestConsoleEndToEnd)
