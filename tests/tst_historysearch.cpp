@@ -37,6 +37,8 @@ class TestHistorySearch : public QObject {
 
 private Q_SLOTS:
     void hintComesAndGoesWithTheFocus();
+    void hintGoesBeforeTheFirstKeyOfAnInactiveWindow_data();
+    void hintGoesBeforeTheFirstKeyOfAnInactiveWindow();
     void matches_data();
     void matches();
     void clearingTheSearchShowsEveryRowWithItsColour();
@@ -68,6 +70,30 @@ void TestHistorySearch::hintComesAndGoesWithTheFocus() {
     QVERIFY(h.search()->font().italic());
     QVERIFY(!h.w->FilterActive());
     QCOMPARE(h.Keys(), (QList<int>{1, 2, 3}));
+}
+
+void TestHistorySearch::hintGoesBeforeTheFirstKeyOfAnInactiveWindow_data() {
+    QTest::addColumn<bool>("click");
+    QTest::newRow("clicked, then typed") << true;
+    QTest::newRow("typed") << false;
+}
+
+void TestHistorySearch::hintGoesBeforeTheFirstKeyOfAnInactiveWindow() {
+    QFETCH(bool, click);
+    Window h;
+    h.LoadAll(Elements(12));
+    // Another window is active, as when no window manager activates the history on a click:
+    // no focus event comes.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(!h.w->isActiveWindow());
+    if (click)
+        QTest::mouseClick(h.search(), Qt::LeftButton);
+    QTest::keyClicks(h.search(), QStringLiteral("item1"));
+    QCOMPARE(h.search()->text(), QStringLiteral("item1"));
+    QVERIFY(!h.search()->font().italic());
+    QCOMPARE(h.Keys(), (QList<int>{1, 10, 11, 12}));
 }
 
 void TestHistorySearch::matches_data() {

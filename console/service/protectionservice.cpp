@@ -107,7 +107,8 @@ std::optional<ProtectionService::Request> ProtectionService::ReadRequest(const s
     return std::nullopt;
 }
 
-ProtectionService::ProtectionService(ServiceSettings settings) : m_settings(std::move(settings)) {
+ProtectionService::ProtectionService(ServiceSettings settings)
+    : m_settings(std::move(settings)), m_latencyMs(std::max(0, m_settings.latencyMs)) {
     const QString fault = m_settings.fault.trimmed();
     if (fault == QLatin1String("refuse")) {
         m_fault = Fault::Refuse;
@@ -213,7 +214,7 @@ std::uint32_t ProtectionService::Submit(const std::uint8_t* data, std::uint32_t 
     auto pending = std::make_unique<Pending>();
     pending->request = std::move(*request);
     pending->handler = handler;
-    pending->due = Clock::now() + std::chrono::milliseconds(std::max(0, m_settings.latencyMs));
+    pending->due = Clock::now() + std::chrono::milliseconds(m_latencyMs.load());
     {
         std::lock_guard lock(m_lock);
         if (!m_open || m_stopping)

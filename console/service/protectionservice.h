@@ -39,6 +39,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -103,6 +105,9 @@ public:
     int LiveEnumerations() const;
     // Until every accepted request has been answered, except those a silent service holds.
     bool WaitUntilIdle(std::chrono::milliseconds timeout);
+    // How long requests accepted from now on wait for their answer (demonstrations that want a
+    // quick start and then a slow action).
+    void SetLatency(int ms) { m_latencyMs.store(std::max(0, ms)); }
 
 private:
     struct Request;
@@ -122,6 +127,7 @@ private:
     void RefreshCounts(QuarantineStore& store);
 
     const ServiceSettings m_settings;
+    std::atomic<int> m_latencyMs{0};
     Fault m_fault = Fault::None;
     std::int32_t m_faultCode = 0;
     QString m_storePath;

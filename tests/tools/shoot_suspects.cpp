@@ -9,7 +9,9 @@
 //   QT_QPA_PLATFORM=xcb LANG=es_ES.UTF-8 TZ=Europe/Madrid xvfb-run -a -s "-screen 0 1280x800x24"
 //       build-shots/bin/shoot_suspects docs [review-folder]
 //
-// Pictures: console.png and suspects-items.png (the items, the first one described),
+// Pictures: history.png (the action history over the console), history-row-actions.png,
+// history-remove-confirmation.png, history-search.png and history-waiting.png (a redo the
+// service takes long to answer); console.png and suspects-items.png (the items, the first one described),
 // suspects-description.png (a virus suspect described, with its hint open), suspects-waiting.png
 // (an unblock the service takes long to answer) and suspects-empty.png (nothing blocked).
 #include "consoleform.h"
@@ -17,6 +19,9 @@
 #include "service/protectionservice.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -90,6 +95,8 @@ public:
     void ItemsAndDescription();
     void WaitingLayer();
     void EmptyState();
+    void History();
+    void HistoryWaiting();
 
 private:
     std::unique_ptr<TConsoleForm> StartConsole(const QString& store, bool reseed, int latencyMs);
@@ -99,6 +106,10 @@ private:
         Save(pixmap.toImage(), name, forReview);
     }
     static QPoint ItemCentre(QWidget* carousel, int index);
+    static QWidget* OpenHistory(TConsoleForm& console);
+    static void ClickGridRow(QWidget* history, int row);
+    // The history window over the console, as a desktop shows both.
+    QImage OverConsole(TConsoleForm& console, QWidget* window, QWidget* dialog = nullptr);
     static void ShowItem(QWidget* window, int index);
 
     QDir m_out;
@@ -286,6 +297,107 @@ void Shooter::EmptyState() {
     console->StopModule();
 }
 
+QWidget* Shooter::OpenHistory(TConsoleForm& console) {
+    auto* link = qobject_cast<QLabel*>(Child(console.SuspectsWindow(), "lblShowHistorySuspects"));
+    if (!link)
+        Fail(QStringLiteral("the history link is no label"));
+    Q_EMIT link->linkActivated(QStringLiteral("#"));
+    QWidget* history = nullptr;
+    WaitUntil([&] { return (history = VisibleTopLevel({QStringLiteral("HistorySuspectsForm")})) != nullptr; },
+              5000, QStringLiteral("the history window"));
+    history->move(kConsolePosition + QPoint(120, 90));
+    auto* grid = qobject_cast<QAbstractItemView*>(Child(history, "AdvStringGridSuspects"));
+    const int all = console.Service()->Counts().all;
+    // Every item but the hidden ones, forty rows every 400 ms.
+    WaitUntil([&] { return grid->model()->rowCount() >= all - 2; }, kFillTimeoutMs,
+              QStringLiteral("the history rows"));
+    QTest::qWait(800);
+    return history;
+}
+
+void Shooter::ClickGridRow(QWidget* history, int row) {
+    auto* grid = qobject_cast<QAbstractItemView*>(Child(history, "AdvStringGridSuspects"));
+    const QModelIndex index = grid->model()->index(row, 1);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    QTest::qWait(200);
+}
+
+QImage Shooter::OverConsole(TConsoleForm& console, QWidget* window, QWidget* dialog) {
+    QRect area = console.geometry().united(window->geometry());
+    if (dialog)
+        area = area.united(dialog->geometry());
+    QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.drawPixmap(console.geometry().topLeft() - area.topLeft(), console.grab());
+    painter.drawPixmap(window->geometry().topLeft() - area.topLeft(), window->grab());
+    if (dialog)
+        painter.drawPixmap(dialog->geometry().topLeft() - area.topLeft(), dialog->grab());
+    return picture;
+}
+
+void Shooter::History() {
+    auto console = StartConsole(QStringLiteral("history.sqlite"), true, kQuickServiceMs);
+    WaitUntilFilled(*console);
+    QWidget* history = OpenHistory(*console);
+    ParkPointer();
+    Save(OverConsole(*console, history), QStringLiteral("history.png"));
+
+    // A row's actions: the selected row carries its buttons.
+    ClickGridRow(history, 2);
+    ParkPointer();
+    QTest::qWait(200);
+    Save(history->grab(), QStringLiteral("history-row-actions.png"));
+
+    // The remove confirmation, answered "No".
+    QTimer answer;
+    answer.setInterval(50);
+    QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+        QWidget* dialog = VisibleTopLevel({QStringLiteral("SuspectsActionForm")});
+        if (!dialog)
+            return;
+        answer.stop();
+        QTest::qWait(300);
+        Save(OverConsole(*console, history, dialog), QStringLiteral("history-remove-confirmation.png"));
+        QTest::mouseClick(Child(dialog, "BCancelar"), Qt::LeftButton);
+    });
+    answer.start();
+    QTest::mouseClick(Child(history, "btnRemoveAction"), Qt::LeftButton);
+
+    // A search: typed into the box as a user would.
+    auto* search = qobject_cast<QLineEdit*>(Child(history, "EditSearch"));
+    QTest::mouseClick(search, Qt::LeftButton);
+    QTest::keyClicks(search, QStringLiteral("descargas"));
+    QTest::qWait(400);
+    ParkPointer();
+    Save(history->grab(), QStringLiteral("history-search.png"));
+    console->StopModule();
+}
+
+void Shooter::HistoryWaiting() {
+    auto console = StartConsole(QStringLiteral("history-waiting.sqlite"), true, kQuickServiceMs);
+    WaitUntilFilled(*console);
+    QWidget* history = OpenHistory(*console);
+    auto* grid = qobject_cast<QAbstractItemView*>(Child(history, "AdvStringGridSuspects"));
+    // A redo (green row) asks nothing; the service is made slow first.
+    int green = -1;
+    for (int r = 0; r < grid->model()->rowCount() && green < 0; ++r)
+        if (grid->model()->index(r, 0).data(Qt::BackgroundRole).value<QColor>() == QColor(0xC7, 0xE3, 0x9A))
+            green = r;
+    if (green < 0)
+        Fail(QStringLiteral("no undone row in the history"));
+    ClickGridRow(history, green);
+    console->Service()->SetLatency(kSlowServiceMs);
+    QTest::mouseClick(Child(history, "btnRedoAction"), Qt::LeftButton);
+    QWidget* layer = Child(history, "pnlWaitingUnblock");
+    WaitUntil([&] { return layer->isVisible(); }, 5000, QStringLiteral("the history's waiting layer"));
+    QTest::qWait(500);
+    Save(history->grab(), QStringLiteral("history-waiting.png"));
+    WaitUntil([&] { return !layer->isVisible(); }, kSlowServiceMs + 5000, QStringLiteral("the redo reply"));
+    console->StopModule();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -309,5 +421,7 @@ int main(int argc, char** argv) {
     shooter.ItemsAndDescription();
     shooter.WaitingLayer();
     shooter.EmptyState();
+    shooter.History();
+    shooter.HistoryWaiting();
     return 0;
 }

@@ -462,10 +462,16 @@ bool THistorySuspectsForm::WndProc(platform::WindowMessage& message) {
 
 bool THistorySuspectsForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == EditSearch) {
-        if (event->type() == QEvent::FocusIn)
+        const QEvent::Type type = event->type();
+        if (type == QEvent::FocusIn)
             EditSearchEnter();
-        else if (event->type() == QEvent::FocusOut)
+        else if (type == QEvent::FocusOut)
             EditSearchExit();
+        // A window that is not active gets no focus event, yet takes clicks and keys: the hint
+        // must still go before the first key, or the query would be typed into it.
+        else if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) && EditSearch->font().italic() &&
+                 EditSearch->text() == m_searchHintText)
+            EditSearchEnter();
     }
     return QWidget::eventFilter(watched, event);
 }
