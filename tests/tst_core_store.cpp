@@ -90,6 +90,7 @@ private Q_SLOTS:
     void iconFor();
     void readersWhileWriting();
     void keyLookupsAfterRemovals();
+    void startActionOnlyFromIdle();
     void referenceFindsTheSameItem_data();
     void referenceFindsTheSameItem();
     // Detection names
@@ -124,6 +125,23 @@ void TestCoreStore::keyLookupsAfterRemovals() {
         QCOMPARE(store.IndexOfKey(gone), -1);
         QVERIFY(!store.Remove(gone));
     }
+}
+
+void TestCoreStore::startActionOnlyFromIdle() {
+    CBlaItemEx store;
+    store.AppendPage({Element(1), Element(2)});
+    stItemRef item;
+    QVERIFY(store.RefOfKey(2, item));
+    QVERIFY(store.StartAction(item, busy::kRedoing));
+    // A second click while the first action runs finds the item busy and changes nothing.
+    QVERIFY(!store.StartAction(item, busy::kRemovingOrUndoing));
+    std::int32_t state = -1;
+    QVERIFY(store.BusyStateAt(1, state));
+    QCOMPARE(state, busy::kRedoing);
+    QVERIFY(store.SetBusyState(item, busy::kIdle));
+    QVERIFY(store.StartAction(item, busy::kRemovingOrUndoing));
+    QVERIFY(store.Remove(2));
+    QVERIFY(!store.StartAction(item, busy::kRemovingOrUndoing));
 }
 
 void TestCoreStore::referenceFindsTheSameItem_data() {

@@ -2,8 +2,10 @@
 
 #include "controls/timage.h"
 #include "controls/zrunbutton.h"
+#include "platform/hooks.h"
 #include "support/utilsresource.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -48,6 +50,16 @@ void TextColour(QWidget* widget, const QColor& colour) {
 
 void WhiteText(QWidget* widget) {
     TextColour(widget, Qt::white);
+}
+
+bool SwallowsAltShortcut(QKeyEvent* key) {
+    const bool alt = (key->modifiers() & Qt::AltModifier) || platform::IsKeyDown(platform::vk::LAlt);
+    const int vk = platform::VirtualKeyOf(key);
+    const bool isAltKey = key->key() == Qt::Key_Alt || key->key() == Qt::Key_AltGr ||
+                          vk == platform::vk::LAlt || vk == platform::vk::RAlt;
+    if (key->key() == Qt::Key_F4 && alt)
+        return false;
+    return alt || isAltKey;
 }
 
 void LoadFaces(TZRUNButton* button, void* library, const std::uint32_t* faces, std::size_t count) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class QKeyEvent;
 class QLabel;
 class TImage;
 class TZRUNButton;
@@ -36,6 +37,10 @@ template <class T> T* Make(QWidget* parent, const char* name, const QRect& geome
     widget->setGeometry(geometry);
     return widget;
 }
+
+// The main windows swallow Alt and every key pressed with left Alt held, except Alt+F4, which
+// closes the window the usual way.
+bool SwallowsAltShortcut(QKeyEvent* key);
 
 // Adds the pictures of a skinned button's faces from the resource library, in order.
 void LoadFaces(TZRUNButton* button, void* library, const std::uint32_t* faces, std::size_t count);

@@ -127,6 +127,15 @@ bool CBlaItemEx::SetBusyStateAt(std::size_t index, std::int32_t state) {
     return true;
 }
 
+bool CBlaItemEx::StartAction(const stItemRef& ref, std::int32_t state) {
+    std::lock_guard guard(m_lock);
+    const int index = IndexOfRefLocked(ref);
+    if (index < 0 || m_entries[static_cast<std::size_t>(index)]->busyState != busy::kIdle)
+        return false;
+    m_entries[static_cast<std::size_t>(index)]->busyState = state;
+    return true;
+}
+
 std::shared_ptr<ItemIcon> CBlaItemEx::IconFor(std::size_t index) {
     std::lock_guard guard(m_lock);
     if (index >= m_entries.size())

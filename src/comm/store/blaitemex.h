@@ -66,6 +66,9 @@ public:
     // The entry's key now, or 0 when the item is not here.
     std::uint32_t KeyOfRef(const stItemRef& ref) const;
     bool SetBusyState(const stItemRef& ref, std::int32_t state);
+    // Marks the item busy with state when it is idle, in one hold of the lock: false when the
+    // item is gone or another action on it runs.
+    bool StartAction(const stItemRef& ref, std::int32_t state);
     // All zero, and false, when no entry has that key.
     bool IdentifierOfKey(std::uint32_t key, ST_BLELEMENT::Identifier& identifier) const;
     // Busy state, key, an element copy and the icon shared; false when out of range.

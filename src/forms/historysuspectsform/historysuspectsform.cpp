@@ -469,8 +469,8 @@ bool THistorySuspectsForm::eventFilter(QObject* watched, QEvent* event) {
             EditSearchExit();
         // A window that is not active gets no focus event, yet takes clicks and keys: the hint
         // must still go before the first key, or the query would be typed into it.
-        else if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) && EditSearch->font().italic() &&
-                 EditSearch->text() == m_searchHintText)
+        else if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) &&
+                 EditSearch->font().italic() && EditSearch->text() == m_searchHintText)
             EditSearchEnter();
     }
     return QWidget::eventFilter(watched, event);
@@ -527,13 +527,7 @@ void THistorySuspectsForm::FormDeactivate() {
 }
 
 bool THistorySuspectsForm::FormShortCut(QKeyEvent* key) {
-    const bool alt = (key->modifiers() & Qt::AltModifier) || platform::IsKeyDown(platform::vk::LAlt);
-    const int vk = platform::VirtualKeyOf(key);
-    const bool isAltKey = key->key() == Qt::Key_Alt || key->key() == Qt::Key_AltGr ||
-                          vk == platform::vk::LAlt || vk == platform::vk::RAlt;
-    if (key->key() == Qt::Key_F4 && alt)
-        return false;
-    return alt || isAltKey;
+    return SwallowsAltShortcut(key);
 }
 
 // Chrome.
@@ -1357,12 +1351,8 @@ void THistorySuspectsForm::btnRemoveActionClick() {
     if (!self || result != TSuspectsActionForm::kAccepted)
         return;
     // Pages kept arriving while the question was open: the reference finds the same item.
-    CBlaItemEx* store = m_controller->ItemStore();
-    const int index = store->IndexOfRef(item);
-    std::int32_t state = -1;
-    if (index < 0 || !store->BusyStateAt(static_cast<std::size_t>(index), state) || state != busy::kIdle)
+    if (!m_controller->ItemStore()->StartAction(item, busy::kRemovingOrUndoing))
         return;
-    store->SetBusyState(item, busy::kRemovingOrUndoing);
     m_controller->Remove(item);
 }
 
@@ -1384,12 +1374,8 @@ void THistorySuspectsForm::btnUndoActionClick() {
     const int result = Confirm(TranslateText(t, QStringLiteral("Deshacer acción")), first, second, true);
     if (!self || result != TSuspectsActionForm::kAccepted)
         return;
-    CBlaItemEx* store = m_controller->ItemStore();
-    const int index = store->IndexOfRef(item);
-    std::int32_t state = -1;
-    if (index < 0 || !store->BusyStateAt(static_cast<std::size_t>(index), state) || state != busy::kIdle)
+    if (!m_controller->ItemStore()->StartAction(item, busy::kRemovingOrUndoing))
         return;
-    store->SetBusyState(item, busy::kRemovingOrUndoing);
     StartWaiting(Wait::Undo, item);
 }
 
@@ -1398,7 +1384,8 @@ void THistorySuspectsForm::btnRedoActionClick() {
     stBlaElements entry;
     if (!EntryOfSelection(item, entry) || entry.busyState != busy::kIdle)
         return;
-    m_controller->ItemStore()->SetBusyState(item, busy::kRedoing);
+    if (!m_controller->ItemStore()->StartAction(item, busy::kRedoing))
+        return;
     StartWaiting(Wait::Redo, item);
 }
 

@@ -361,13 +361,7 @@ void TSuspectsForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TSuspectsForm::FormShortCut(QKeyEvent* key) {
-    const bool alt = (key->modifiers() & Qt::AltModifier) || platform::IsKeyDown(platform::vk::LAlt);
-    const int vk = platform::VirtualKeyOf(key);
-    const bool isAltKey = key->key() == Qt::Key_Alt || key->key() == Qt::Key_AltGr ||
-                          vk == platform::vk::LAlt || vk == platform::vk::RAlt;
-    if (key->key() == Qt::Key_F4 && alt)
-        return false; // closes the window the usual way
-    return alt || isAltKey;
+    return SwallowsAltShortcut(key);
 }
 
 // Filling.
@@ -510,8 +504,9 @@ void TSuspectsForm::lblShowHistorySuspectsAnchorClick(const QString& /*anchor*/)
         m_controller->SetHistoryWindow(history);
         const platform::WindowHandle handle = platform::HandleOf(history);
         if (QWidget* console = platform::FindWindow("TConsoleForm"))
-            platform::PostMessage(platform::HandleOf(console), platform::RegisterWindowMessage(kSkinFormMessage),
-                                  0, static_cast<std::intptr_t>(handle));
+            platform::PostMessage(platform::HandleOf(console),
+                                  platform::RegisterWindowMessage(kSkinFormMessage), 0,
+                                  static_cast<std::intptr_t>(handle));
         // It starts with every item received so far.
         const stMessageNumbers& m = m_controller->Messages();
         CBlaItemEx* store = m_controller->ItemStore();
@@ -570,7 +565,7 @@ void TSuspectsForm::btnUnBlockClick() {
     // be in a newer store under another key.
     if (!self || result != 1)
         return;
-    if (!store->SetBusyState(item, busy::kUnblocking))
+    if (!store->StartAction(item, busy::kUnblocking))
         return;
     StartUnblock(item);
 }
@@ -610,11 +605,9 @@ void TSuspectsForm::btnRemoveClick() {
     if (m_selectedKey < 0 || !store)
         return;
     stItemRef item;
-    std::int32_t state = -1;
     if (!store->RefOfKey(static_cast<std::uint32_t>(m_selectedKey), item) ||
-        !store->BusyStateAt(static_cast<std::size_t>(store->IndexOfRef(item)), state) || state != busy::kIdle)
+        !store->StartAction(item, busy::kRemovingOrUndoing))
         return;
-    store->SetBusyState(item, busy::kRemovingOrUndoing);
     m_controller->Remove(item);
 }
 
