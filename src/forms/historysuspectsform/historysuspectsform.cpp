@@ -79,6 +79,8 @@ constexpr std::array<std::uint32_t, 3> kRedoFaces{20187, 20188, 20189};
 
 // Parts of a row's searched text; a query holding it is matched part by part.
 constexpr QChar kSearchSeparator(0xFFFF);
+constexpr std::uint32_t kNoRow = UINT32_MAX;
+constexpr std::size_t kCachedSearches = 8;
 
 QString lastFruitlessQuery; // shared by every history window of the process
 
@@ -590,7 +592,10 @@ void THistorySuspectsForm::ResetViews() {
     m_filteredRows.clear();
     m_searchedRows = 0;
     m_ranksValid = false;
-    m_searchBufferValid = false;
+    m_filterExact = false;
+    // Kept up to date batch by batch from here on.
+    ClearSearchBuffer();
+    RowsChanged();
     InvalidatePositions();
     TAdvStringGrid* grid = AdvStringGridSuspects;
     if (pnlRowActions && m_selectedRow >= 1)
@@ -674,9 +679,12 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
         if (!m_filterActive)
             Decorate(r, row);
         m_rows.push_back(std::move(row));
+        if (m_searchBufferValid)
+            AppendSearchSegment(m_rows.size() - 1);
     }
     if (m_rows.size() != rowsBefore) {
         m_ranksValid = false;
+        RowsChanged();
         InvalidatePositions();
     }
     if (first == 0)
@@ -972,24 +980,56 @@ bool THistorySuspectsForm::Matches(const HistoryRow& row, const QString& folded)
     return false;
 }
 
+void THistorySuspectsForm::ClearSearchBuffer() {
+    m_searchBuffer.clear();
+    m_searchOffsets.assign(1, 0);
+    m_segmentRow.clear();
+    m_deadSearchChars = 0;
+    m_searchBufferValid = true;
+}
+
+void THistorySuspectsForm::AppendSearchSegment(std::size_t index) {
+    HistoryRow& row = m_rows[index];
+    row.searchSegment = static_cast<std::uint32_t>(m_segmentRow.size());
+    m_segmentRow.push_back(static_cast<std::uint32_t>(index));
+    m_searchBuffer.append(row.searchText).append(kSearchSeparator);
+    m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
+}
+
+void THistorySuspectsForm::DropSearchSegment(const HistoryRow& row) {
+    if (!m_searchBufferValid || row.searchSegment >= m_segmentRow.size())
+        return;
+    m_segmentRow[row.searchSegment] = kNoRow;
+    m_deadSearchChars += m_searchOffsets[row.searchSegment + 1] - m_searchOffsets[row.searchSegment];
+}
+
+// After the rows moved: each segment names its row's new index.
+void THistorySuspectsForm::PlaceSearchSegments() {
+    if (!m_searchBufferValid)
+        return;
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].searchSegment < m_segmentRow.size())
+            m_segmentRow[m_rows[i].searchSegment] = static_cast<std::uint32_t>(i);
+}
+
+void THistorySuspectsForm::RowsChanged() {
+    ++m_rowsVersion;
+    m_searchCache.clear();
+}
+
 void THistorySuspectsForm::EnsureSearchBuffer() {
-    if (!m_searchBufferValid) {
-        m_searchBuffer.clear();
-        m_searchOffsets.assign(1, 0);
-        m_searchBufferValid = true;
-    }
-    for (std::size_t i = m_searchOffsets.size() - 1; i < m_rows.size(); ++i) {
-        m_searchBuffer.append(m_rows[i].searchText).append(kSearchSeparator);
-        m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
-    }
+    // Rebuilt in the order of the rows when new, or when most of it is texts no row has now.
+    if (m_searchBufferValid && m_deadSearchChars <= static_cast<std::size_t>(m_searchBuffer.size()) / 2)
+        return;
+    ClearSearchBuffer();
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        AppendSearchSegment(i);
 }
 
 void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) {
     const std::size_t before = m_filteredRows.size();
-    // A batch's few new rows are tested one by one: the shared buffer is for whole scans, and
-    // may be waiting to be rebuilt after a name arrived.
-    const bool fewRows = first > 0 && m_rows.size() - std::min(first, m_rows.size()) < 256;
-    if (fewRows || folded.contains(kSearchSeparator) || folded.isEmpty()) {
+    // A batch's few new rows are tested one by one: the shared buffer is for whole scans.
+    if (first > 0 || folded.contains(kSearchSeparator) || folded.isEmpty()) {
         for (std::size_t i = first; i < m_rows.size(); ++i)
             if (Matches(m_rows[i], folded))
                 m_filteredRows.push_back(static_cast<std::uint32_t>(i));
@@ -998,21 +1038,63 @@ void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) 
         EnsureSearchBuffer();
         const LiteralFinder finder(folded);
         const QStringView buffer(m_searchBuffer);
-        std::size_t row = std::min(first, m_rows.size());
-        qsizetype at = static_cast<qsizetype>(m_searchOffsets[row]);
+        const std::size_t segments = m_segmentRow.size();
+        bool inRowOrder = true;
+        std::size_t segment = 0;
+        qsizetype at = 0;
         while ((at = finder.Find(buffer, at)) >= 0) {
-            // Hits come in buffer order: the row cursor only moves forward.
-            while (row < m_rows.size() && m_searchOffsets[row + 1] <= static_cast<std::size_t>(at))
-                ++row;
-            if (row >= m_rows.size())
+            // Hits come in buffer order: the segment cursor only moves forward.
+            segment = static_cast<std::size_t>(
+                std::upper_bound(m_searchOffsets.begin() + static_cast<std::ptrdiff_t>(segment) + 1,
+                                 m_searchOffsets.end(), static_cast<std::size_t>(at)) -
+                m_searchOffsets.begin() - 1);
+            if (segment >= segments)
                 break;
-            m_filteredRows.push_back(static_cast<std::uint32_t>(row));
-            at = static_cast<qsizetype>(m_searchOffsets[++row]);
+            const std::uint32_t row = m_segmentRow[segment];
+            if (row != kNoRow) {
+                if (m_filteredRows.size() > before && m_filteredRows.back() > row)
+                    inRowOrder = false;
+                m_filteredRows.push_back(row);
+            }
+            at = static_cast<qsizetype>(m_searchOffsets[++segment]);
+        }
+        if (!inRowOrder) {
+            // After a sort or a changed text the buffer is not in the order of the rows.
+            std::vector<std::uint8_t> hit(m_rows.size(), 0);
+            for (std::size_t i = before; i < m_filteredRows.size(); ++i)
+                hit[m_filteredRows[i]] = 1;
+            m_filteredRows.resize(before);
+            for (std::size_t i = 0; i < hit.size(); ++i)
+                if (hit[i])
+                    m_filteredRows.push_back(static_cast<std::uint32_t>(i));
         }
     }
     m_searchedRows = m_rows.size();
     if (m_filteredRows.size() != before)
         InvalidatePositions();
+}
+
+// Typing on: only the rows the shorter query found can hold the longer one.
+void THistorySuspectsForm::RefineRows(const QString& folded) {
+    EnsureSearchBuffer();
+    const LiteralFinder finder(folded);
+    const QStringView buffer(m_searchBuffer);
+    std::size_t kept = 0;
+    for (const std::uint32_t index : m_filteredRows) {
+        const HistoryRow& row = m_rows[index];
+        bool match;
+        if (row.searchSegment < m_segmentRow.size() && m_segmentRow[row.searchSegment] == index) {
+            const auto start = static_cast<qsizetype>(m_searchOffsets[row.searchSegment]);
+            const auto end = static_cast<qsizetype>(m_searchOffsets[row.searchSegment + 1]);
+            match = finder.Find(buffer.sliced(start, end - start), 0) >= 0;
+        } else {
+            match = Matches(row, folded);
+        }
+        if (match)
+            m_filteredRows[kept++] = index;
+    }
+    m_filteredRows.resize(kept);
+    m_searchedRows = m_rows.size();
 }
 
 void THistorySuspectsForm::EditSearchChange() {
@@ -1028,6 +1110,8 @@ void THistorySuspectsForm::EditSearchChange() {
             m_filteredRows.clear();
             m_appliedQuery = folded;
             m_searchedRows = m_rows.size();
+            // Not what a search would find: the shortcut is shared by all windows.
+            m_filterExact = false;
             InvalidatePositions();
         }
         grid->SetRowCount(2);
@@ -1040,6 +1124,7 @@ void THistorySuspectsForm::EditSearchChange() {
         m_filteredRows.clear();
         m_appliedQuery.clear();
         m_searchedRows = 0;
+        m_filterExact = false;
         InvalidatePositions();
         ShowEmptyState(storeCount == 0);
         if (storeCount != 0) {
@@ -1059,11 +1144,33 @@ void THistorySuspectsForm::EditSearchChange() {
         // The same query after a batch: only the rows added since are searched.
         SearchRows(m_searchedRows, folded);
     } else {
+        const bool refine = m_filterActive && m_filterExact && m_searchedRows == m_rows.size() &&
+                            !m_appliedQuery.isEmpty() && folded.contains(m_appliedQuery) &&
+                            !folded.contains(kSearchSeparator);
+        if (m_searchCacheVersion != m_rowsVersion) {
+            m_searchCache.clear();
+            m_searchCacheVersion = m_rowsVersion;
+        }
+        const auto cached = std::find_if(m_searchCache.begin(), m_searchCache.end(),
+                                         [&](const CachedSearch& c) { return c.folded == folded; });
         m_filterActive = true;
         m_appliedQuery = folded;
-        m_filteredRows.clear();
         InvalidatePositions();
-        SearchRows(0, folded);
+        if (cached != m_searchCache.end()) {
+            m_filteredRows = cached->rows;
+            m_searchedRows = m_rows.size();
+        } else {
+            if (refine) {
+                RefineRows(folded);
+            } else {
+                m_filteredRows.clear();
+                SearchRows(0, folded);
+            }
+            if (m_searchCache.size() == kCachedSearches)
+                m_searchCache.erase(m_searchCache.begin());
+            m_searchCache.push_back({folded, m_filteredRows});
+        }
+        m_filterExact = true;
     }
     grid->SetRowCount(static_cast<int>(m_filteredRows.size()) + 1);
     // The decorations follow the entries a row now shows.
@@ -1152,6 +1259,8 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
         for (std::size_t i = 0; i < items.size(); ++i)
             m_filteredRows[i] = items[i].index;
         m_filteredRows.resize(items.size());
+        // Still the matches, but no longer in the order of the rows a search lists them in.
+        m_filterExact = false;
     } else {
         // Rows move along the cycles of the new order, in place: no second copy of the list.
         std::vector<bool> placed(items.size(), false);
@@ -1171,7 +1280,8 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
                 at = from;
             }
         }
-        m_searchBufferValid = false;
+        PlaceSearchSegments();
+        RowsChanged();
         // The search resumes over the whole reordered list next time.
         m_searchedRows = 0;
     }
@@ -1445,8 +1555,12 @@ void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
         std::find_if(m_rows.begin(), m_rows.end(), [key](const HistoryRow& r) { return r.key == key; });
     if (it != m_rows.end()) {
         const auto index = static_cast<std::uint32_t>(it - m_rows.begin());
+        DropSearchSegment(*it);
         m_rows.erase(it);
-        m_searchBufferValid = false;
+        for (std::uint32_t& r : m_segmentRow)
+            if (r != kNoRow && r > index)
+                --r;
+        RowsChanged();
         if (index < m_searchedRows)
             --m_searchedRows;
         std::erase(m_filteredRows, index);
@@ -1513,7 +1627,13 @@ void THistorySuspectsForm::RefreshRow(int gridRow) {
     row->progressImage = -1;
     UpdateSearchText(*row);
     m_ranksValid = false;
-    m_searchBufferValid = false;
+    // The row's old text no longer counts; its new one goes at the end of the buffer.
+    if (m_searchBufferValid) {
+        DropSearchSegment(*row);
+        AppendSearchSegment(static_cast<std::size_t>(row - m_rows.data()));
+    }
+    m_filterExact = false;
+    RowsChanged();
     grid->RemoveCellImage(0, gridRow);
     grid->RepaintRow(gridRow);
 }
