@@ -654,9 +654,11 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
     TAdvStringGrid* grid = AdvStringGridSuspects;
     TMapDetectionID& names = m_controller->DetectionNames();
     const std::size_t rowsBefore = m_rows.size();
-    // Grown by half again each time: reserving the exact count moved every row on every batch.
+    // Room for half as many again as the store holds: reserving the exact count moved every
+    // row on every batch, and the pages that arrive after the fill fit without moving them.
     if (m_rows.capacity() < store->Count())
-        m_rows.reserve(std::max(store->Count(), m_rows.capacity() + m_rows.capacity() / 2));
+        m_rows.reserve(
+            std::max(store->Count() + store->Count() / 2, m_rows.capacity() + m_rows.capacity() / 2));
     for (std::size_t i = first; i < end; ++i) {
         const int r = static_cast<int>(i) + 1;
         if (i >= store->Count() || (!m_filterActive && r >= grid->RowCount()))
