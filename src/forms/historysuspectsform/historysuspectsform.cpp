@@ -986,6 +986,9 @@ void THistorySuspectsForm::ClearSearchBuffer() {
     m_searchBuffer.clear();
     m_searchOffsets.assign(1, 0);
     m_segmentRow.clear();
+    m_segmentAction.clear();
+    m_actionIds.clear();
+    m_actionParts.clear();
     m_deadSearchChars = 0;
     m_searchBufferValid = true;
 }
@@ -994,7 +997,16 @@ void THistorySuspectsForm::AppendSearchSegment(std::size_t index) {
     HistoryRow& row = m_rows[index];
     row.searchSegment = static_cast<std::uint32_t>(m_segmentRow.size());
     m_segmentRow.push_back(static_cast<std::uint32_t>(index));
-    m_searchBuffer.append(row.searchText).append(kSearchSeparator);
+    // A query without the separator never spans it: the action part is searched on its own.
+    const qsizetype cut = row.searchText.indexOf(kSearchSeparator);
+    const QString action = row.searchText.left(cut);
+    auto id = m_actionIds.constFind(action);
+    if (id == m_actionIds.constEnd()) {
+        id = m_actionIds.insert(action, static_cast<std::uint32_t>(m_actionParts.size()));
+        m_actionParts.push_back(action);
+    }
+    m_segmentAction.push_back(*id);
+    m_searchBuffer.append(QStringView(row.searchText).sliced(cut + 1)).append(kSearchSeparator);
     m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
 }
 
@@ -1036,29 +1048,29 @@ void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) 
             if (Matches(m_rows[i], folded))
                 m_filteredRows.push_back(static_cast<std::uint32_t>(i));
     } else {
-        // Every row's text in one run, so that a keystroke is one scan, not one per row.
+        // Every row's text in one run, so that a keystroke is one scan, not one per row; a row
+        // whose action part matches needs no scan of its own.
         EnsureSearchBuffer();
+        const std::vector<std::uint8_t> actionHit = ActionHits(folded);
         const LiteralFinder finder(folded);
         const QStringView buffer(m_searchBuffer);
         const std::size_t segments = m_segmentRow.size();
         bool inRowOrder = true;
-        std::size_t segment = 0;
-        qsizetype at = 0;
-        while ((at = finder.Find(buffer, at)) >= 0) {
-            // Hits come in buffer order: the segment cursor only moves forward.
-            segment = static_cast<std::size_t>(
-                std::upper_bound(m_searchOffsets.begin() + static_cast<std::ptrdiff_t>(segment) + 1,
-                                 m_searchOffsets.end(), static_cast<std::size_t>(at)) -
-                m_searchOffsets.begin() - 1);
-            if (segment >= segments)
-                break;
+        qsizetype next = finder.Find(buffer, 0);
+        for (std::size_t segment = 0; segment < segments; ++segment) {
+            bool hit = actionHit[m_segmentAction[segment]] != 0;
+            if (!hit && next >= 0) {
+                const auto start = static_cast<qsizetype>(m_searchOffsets[segment]);
+                if (next < start)
+                    next = finder.Find(buffer, start);
+                hit = next >= 0 && next < static_cast<qsizetype>(m_searchOffsets[segment + 1]);
+            }
             const std::uint32_t row = m_segmentRow[segment];
-            if (row != kNoRow) {
+            if (hit && row != kNoRow) {
                 if (m_filteredRows.size() > before && m_filteredRows.back() > row)
                     inRowOrder = false;
                 m_filteredRows.push_back(row);
             }
-            at = static_cast<qsizetype>(m_searchOffsets[++segment]);
         }
         if (!inRowOrder) {
             // After a sort or a changed text the buffer is not in the order of the rows.
@@ -1076,9 +1088,17 @@ void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) 
         InvalidatePositions();
 }
 
+std::vector<std::uint8_t> THistorySuspectsForm::ActionHits(const QString& folded) const {
+    std::vector<std::uint8_t> hits(m_actionParts.size(), 0);
+    for (std::size_t i = 0; i < m_actionParts.size(); ++i)
+        hits[i] = ContainsLiteral(m_actionParts[i], folded) ? 1 : 0;
+    return hits;
+}
+
 // Typing on: only the rows the shorter query found can hold the longer one.
 void THistorySuspectsForm::RefineRows(const QString& folded) {
     EnsureSearchBuffer();
+    const std::vector<std::uint8_t> actionHit = ActionHits(folded);
     const LiteralFinder finder(folded);
     const QStringView buffer(m_searchBuffer);
     std::size_t kept = 0;
@@ -1088,7 +1108,8 @@ void THistorySuspectsForm::RefineRows(const QString& folded) {
         if (row.searchSegment < m_segmentRow.size() && m_segmentRow[row.searchSegment] == index) {
             const auto start = static_cast<qsizetype>(m_searchOffsets[row.searchSegment]);
             const auto end = static_cast<qsizetype>(m_searchOffsets[row.searchSegment + 1]);
-            match = finder.Find(buffer.sliced(start, end - start), 0) >= 0;
+            match = actionHit[m_segmentAction[row.searchSegment]] != 0 ||
+                    finder.Find(buffer.sliced(start, end - start), 0) >= 0;
         } else {
             match = Matches(row, folded);
         }

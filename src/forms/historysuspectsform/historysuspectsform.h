@@ -152,6 +152,7 @@ private:
     bool Matches(const HistoryRow& row, const QString& folded) const;
     void SearchRows(std::size_t first, const QString& folded);
     void RefineRows(const QString& folded);
+    std::vector<std::uint8_t> ActionHits(const QString& folded) const;
     void EnsureSearchBuffer();
     void ClearSearchBuffer();
     void AppendSearchSegment(std::size_t index);
@@ -222,13 +223,19 @@ private:
     // a batch only searches the rows it added.
     QString m_appliedQuery;
     std::size_t m_searchedRows = 0;
-    // The searched texts of all rows, each closed by the separator, in the order they were
+    // The searched texts of all rows (past their action part), each closed by the separator, in
+    // the order they were
     // built: m_searchOffsets[s] is where segment s starts, m_segmentRow[s] the index of its row
     // (kNoRow once the row is gone or its text changed). A sort only renumbers the segments, so
     // the buffer is kept up to date during the fill and never rebuilt by a keystroke.
     QString m_searchBuffer;
     std::vector<std::size_t> m_searchOffsets;
     std::vector<std::uint32_t> m_segmentRow;
+    // The action part of a searched text is one of a few: each is kept once, and a segment holds
+    // the rest of its text (location and time) and names its action part by number.
+    std::vector<std::uint32_t> m_segmentAction;
+    QHash<QString, std::uint32_t> m_actionIds;
+    std::vector<QString> m_actionParts;
     std::size_t m_deadSearchChars = 0;
     bool m_searchBufferValid = false;
     // m_filteredRows is exactly what a whole search for m_appliedQuery finds now, in the order
