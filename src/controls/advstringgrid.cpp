@@ -536,9 +536,24 @@ void TAdvStringGrid::SetHeaderFont(const QFont& font) {
     m_header->viewport()->update();
 }
 
+void TAdvStringGrid::BeginUpdate() {
+    ++m_updateDepth;
+}
+
+void TAdvStringGrid::EndUpdate() {
+    if (m_updateDepth > 0 && --m_updateDepth == 0 && m_repaintPending) {
+        m_repaintPending = false;
+        RepaintAll();
+    }
+}
+
 void TAdvStringGrid::RepaintRow(int row) {
     if (!IsRow(row))
         return;
+    if (m_updateDepth > 0) {
+        m_repaintPending = true;
+        return;
+    }
     if (row == 0) {
         Q_EMIT m_model->headerDataChanged(Qt::Horizontal, 0, m_colCount - 1);
         return;
@@ -549,6 +564,10 @@ void TAdvStringGrid::RepaintRow(int row) {
 void TAdvStringGrid::RepaintCell(int col, int row) {
     if (!IsCell(col, row))
         return;
+    if (m_updateDepth > 0) {
+        m_repaintPending = true;
+        return;
+    }
     if (row == 0)
         Q_EMIT m_model->headerDataChanged(Qt::Horizontal, col, col);
     else

@@ -1152,9 +1152,12 @@ void THistorySuspectsForm::EditSearchChange() {
         ShowEmptyState(storeCount == 0);
         if (storeCount != 0) {
             grid->SetRowCount(static_cast<int>(m_rows.size()) + 1);
-            if (wasActive)
+            if (wasActive) {
+                grid->BeginUpdate();
                 for (std::size_t i = 0; i < m_rows.size(); ++i)
                     Decorate(static_cast<int>(i) + 1, m_rows[i]);
+                grid->EndUpdate();
+            }
             if (wasActive)
                 FollowSelection();
         }
@@ -1197,8 +1200,10 @@ void THistorySuspectsForm::EditSearchChange() {
     }
     grid->SetRowCount(static_cast<int>(m_filteredRows.size()) + 1);
     // The decorations follow the entries a row now shows.
+    grid->BeginUpdate();
     for (std::size_t i = before; i < m_filteredRows.size(); ++i)
         Decorate(static_cast<int>(i) + 1, m_rows[m_filteredRows[i]]);
+    grid->EndUpdate();
     if (!m_filteredRows.empty()) {
         ShowEmptyState(false);
         lastFruitlessQuery.clear();
