@@ -169,7 +169,7 @@ public:
     void RepaintRow(int row);
     void RepaintCell(int col, int row);
     void RepaintAll();
-    // Between these, changed rows and cells are repainted once, all together, at the end: a
+    // Between these, changed rows and cells are repainted once, as one range, at the end: a
     // caller decorating thousands of rows does not signal each one.
     void BeginUpdate();
     void EndUpdate();
@@ -255,7 +255,11 @@ private:
     ControlMap m_controls;
     int m_colCount = 1;
     int m_updateDepth = 0;
-    bool m_repaintPending = false;
+    // What changed during an update: the header, and the range of rows (first > last: none).
+    bool m_headerPending = false;
+    int m_firstPending = 1;
+    int m_lastPending = 0;
+    void Pend(int row);
     QList<QPixmap> m_images;
 
     int m_rowHeight = 20;
