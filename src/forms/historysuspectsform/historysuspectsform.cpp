@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <unordered_map>
 
 static_assert(std::is_nothrow_move_constructible_v<HistoryRow>, "rows must move when the vector grows");
 
@@ -593,6 +594,8 @@ void THistorySuspectsForm::ResetViews() {
     m_searchedRows = 0;
     m_ranksValid = false;
     m_filterExact = false;
+    m_actionSortKeys.clear();
+    m_locationSortKeys.clear();
     // Kept up to date batch by batch from here on.
     ClearSearchBuffer();
     RowsChanged();
@@ -710,14 +713,23 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
     row.shownLocation = QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u"")));
     row.timeText = FormatDetectionTime(e.actionTime);
     row.actionText = BuildActionText(e.category, e.itemType, e.flags);
-    row.locationKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(row.location));
+    row.locationKey = SortKeyOf(m_locationSortKeys, row.location);
 }
 
 void THistorySuspectsForm::UpdateSearchText(HistoryRow& row) {
     const QString plain = HtmlToPlainText(row.actionText);
     row.searchText =
         (plain + kSearchSeparator + row.location + kSearchSeparator + row.timeText).toCaseFolded();
-    row.actionKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(plain));
+    row.actionKey = SortKeyOf(m_actionSortKeys, plain);
+}
+
+std::shared_ptr<const QCollatorSortKey>
+THistorySuspectsForm::SortKeyOf(QHash<QString, std::shared_ptr<const QCollatorSortKey>>& keys,
+                                const QString& text) {
+    auto it = keys.find(text);
+    if (it == keys.end())
+        it = keys.insert(text, std::make_shared<const QCollatorSortKey>(m_collator.sortKey(text)));
+    return *it;
 }
 
 QString THistorySuspectsForm::BuildActionText(const stBlaElements& entry) const {
@@ -1231,22 +1243,35 @@ void THistorySuspectsForm::FollowSelection() {
 void THistorySuspectsForm::RankRows() {
     if (m_ranksValid)
         return;
-    std::vector<std::uint32_t> order(m_rows.size());
+    // Rows share the key of a shared text: only the distinct keys are sorted.
     auto rank = [&](auto keyOf, auto setRank) {
+        std::unordered_map<const QCollatorSortKey*, std::uint32_t> slotOf;
+        std::vector<const QCollatorSortKey*> keys;
+        std::vector<std::uint32_t> slots(m_rows.size());
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            const QCollatorSortKey* key = keyOf(m_rows[i]);
+            const auto [it, added] = slotOf.emplace(key, static_cast<std::uint32_t>(keys.size()));
+            if (added)
+                keys.push_back(key);
+            slots[i] = it->second;
+        }
+        std::vector<std::uint32_t> order(keys.size());
         std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return keyOf(m_rows[a]).compare(keyOf(m_rows[b])) < 0;
-        });
+        std::sort(order.begin(), order.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return keys[a]->compare(*keys[b]) < 0; });
+        std::vector<std::uint32_t> rankOf(keys.size());
         std::uint32_t value = 0;
         for (std::size_t i = 0; i < order.size(); ++i) {
-            if (i > 0 && keyOf(m_rows[order[i - 1]]).compare(keyOf(m_rows[order[i]])) != 0)
+            if (i > 0 && keys[order[i - 1]]->compare(*keys[order[i]]) != 0)
                 ++value;
-            setRank(m_rows[order[i]], value);
+            rankOf[order[i]] = value;
         }
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            setRank(m_rows[i], rankOf[slots[i]]);
     };
-    rank([](const HistoryRow& r) -> const QCollatorSortKey& { return *r.actionKey; },
+    rank([](const HistoryRow& r) { return r.actionKey.get(); },
          [](HistoryRow& r, std::uint32_t v) { r.actionRank = v; });
-    rank([](const HistoryRow& r) -> const QCollatorSortKey& { return *r.locationKey; },
+    rank([](const HistoryRow& r) { return r.locationKey.get(); },
          [](HistoryRow& r, std::uint32_t v) { r.locationRank = v; });
     m_ranksValid = true;
 }
@@ -1325,6 +1350,7 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
 
 void THistorySuspectsForm::RedecorateAll() {
     TAdvStringGrid* grid = AdvStringGridSuspects;
+    grid->BeginUpdate();
     for (int r = 1; r < grid->RowCount(); ++r) {
         HistoryRow* row = RowOfGridRow(r);
         if (!row) {
@@ -1336,6 +1362,7 @@ void THistorySuspectsForm::RedecorateAll() {
         if (!(row->flags & kUndoneFlag))
             RequestRowName(r, *row, true);
     }
+    grid->EndUpdate();
 }
 
 // Selection and row actions.

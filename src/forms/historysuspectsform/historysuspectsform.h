@@ -219,6 +219,12 @@ private:
 
     QCollator m_collator;
     bool m_ranksValid = false;
+    // One collation key per distinct text: the fill builds each once, and the ranking compares
+    // the distinct keys only.
+    std::shared_ptr<const QCollatorSortKey>
+    SortKeyOf(QHash<QString, std::shared_ptr<const QCollatorSortKey>>& keys, const QString& text);
+    QHash<QString, std::shared_ptr<const QCollatorSortKey>> m_actionSortKeys;
+    QHash<QString, std::shared_ptr<const QCollatorSortKey>> m_locationSortKeys;
     // The query the filter was built with, folded, and how many rows it has looked at, so that
     // a batch only searches the rows it added.
     QString m_appliedQuery;
