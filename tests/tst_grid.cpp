@@ -117,6 +117,7 @@ private Q_SLOTS:
     void embeddedControlsFollowRowDeletion();
     void embeddedControlsFollowScrollingInALongGrid();
     void imagesPerCell();
+    void changesInAnUpdateRepaintOnceAtItsEnd();
 };
 
 void TestGrid::rowNumberingAndModel() {
@@ -551,6 +552,37 @@ void TestGrid::imagesPerCell() {
     QVERIFY(!host.grid->HasCellImage(0, 2));
     const QColor there(host.grid->grab().toImage().pixel(imageCentre));
     QVERIFY(there != QColor(Qt::cyan));
+}
+
+void TestGrid::changesInAnUpdateRepaintOnceAtItsEnd() {
+    Host host(3);
+    host.grid->SetImageList(Frames());
+    QSignalSpy changed(host.grid->model(), &QAbstractItemModel::dataChanged);
+    host.grid->BeginUpdate();
+    host.grid->BeginUpdate();
+    host.grid->SetRowColor(1, Qt::red);
+    host.grid->SetCellImage(0, 2, 3);
+    host.grid->EndUpdate();
+    // Stored at once, signalled only when the outer update ends.
+    QCOMPARE(host.grid->RowColor(1), QColor(Qt::red));
+    QCOMPARE(host.grid->CellImage(0, 2), 3);
+    QCOMPARE(changed.count(), 0);
+    host.grid->EndUpdate();
+    QCOMPARE(changed.count(), 1);
+    const QModelIndex first = changed.at(0).at(0).value<QModelIndex>();
+    const QModelIndex last = changed.at(0).at(1).value<QModelIndex>();
+    // Exactly the rows that changed: rows far out of view cost no repaint of the view.
+    QCOMPARE(first.row(), 0);
+    QCOMPARE(last.row(), 1);
+    QCOMPARE(first.column(), 0);
+    QCOMPARE(last.column(), host.grid->ColCount() - 1);
+    // Nothing changed: nothing to repaint.
+    host.grid->BeginUpdate();
+    host.grid->EndUpdate();
+    QCOMPARE(changed.count(), 1);
+    // Outside an update each change signals on its own again.
+    host.grid->SetRowColor(2, Qt::red);
+    QCOMPARE(changed.count(), 2);
 }
 
 QTEST_MAIN(TestGrid)

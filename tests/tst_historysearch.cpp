@@ -4,12 +4,14 @@
 
 #include <QLabel>
 #include <array>
+#include <climits>
 
 using namespace history;
 
 namespace {
 
 constexpr std::uint64_t kOneDay = 864'000'000'000ULL;
+const std::u16string kGetInfo = u"class CMsgModAvIemGetInfo *";
 
 // Four rows whose names, locations and times tell them apart.
 std::vector<ST_BLELEMENT> Named(Window& h, const QStringList& names) {
@@ -29,6 +31,51 @@ QColor ColourOfKey(Window& h, int key) {
 }
 
 const QColor kGreen(0xC7, 0xE3, 0x9A);
+
+// What a search over every shown row from scratch finds: read from the grid with no search
+// applied, in the order it shows the rows.
+struct Reference {
+    QList<int> order;
+    QHash<int, QString> texts;
+
+    void Read(Window& h) {
+        order.clear();
+        texts.clear();
+        for (int r = 1; r < h.grid()->RowCount(); ++r) {
+            const int key = h.w->KeyOfGridRow(r);
+            if (key == -1)
+                continue;
+            order << key;
+            texts[key] = (h.Text(0, r) + QLatin1Char('\n') + h.Text(1, r) + QLatin1Char('\n') + h.Text(2, r))
+                             .toCaseFolded();
+        }
+    }
+    QList<int> Find(const QString& query, int maxKey = INT_MAX) const {
+        QList<int> keys;
+        const QString folded = query.toCaseFolded();
+        for (int key : order)
+            if (key <= maxKey && texts.value(key).contains(folded))
+                keys << key;
+        return keys;
+    }
+};
+
+// Types text key by key; after each key the grid lists exactly what a fresh search finds.
+void TypeChecked(Window& h, const Reference& ref, const QString& text) {
+    h.search()->setFocus();
+    for (const QChar c : text) {
+        QTest::keyClicks(h.search(), QString(c));
+        QCOMPARE(h.Keys(), ref.Find(h.search()->text()));
+    }
+}
+
+void DeleteChecked(Window& h, const Reference& ref, int count) {
+    h.search()->setFocus();
+    for (int i = 0; i < count; ++i) {
+        QTest::keyClick(h.search(), Qt::Key_Backspace);
+        QCOMPARE(h.Keys(), ref.Find(h.search()->text()));
+    }
+}
 
 } // namespace
 
@@ -53,6 +100,11 @@ private Q_SLOTS:
     void sorts_data();
     void sorts();
     void sortInsideASearchReordersOnlyTheMatches();
+    void deletingBackAndTypingAnotherQuery();
+    void batchArrivingBetweenKeystrokes();
+    void sortBetweenKeystrokes();
+    void nameArrivingBetweenKeystrokes();
+    void rowRemovedWhileASearchIsApplied();
 };
 
 void TestHistorySearch::hintComesAndGoesWithTheFocus() {
@@ -305,6 +357,146 @@ void TestHistorySearch::sortInsideASearchReordersOnlyTheMatches() {
     QCOMPARE(h.Keys(), (QList<int>{3, 1}));
     h.ClearSearch();
     QCOMPARE(h.Keys(), (QList<int>{1, 2, 3, 4}));
+}
+
+void TestHistorySearch::deletingBackAndTypingAnotherQuery() {
+    Window h;
+    auto elements = Elements(30);
+    elements[11].flags = 0x80;
+    h.LoadAll(elements);
+    Reference ref;
+    ref.Read(h);
+    TypeChecked(h, ref, QStringLiteral("item1"));
+    DeleteChecked(h, ref, 4);
+    TypeChecked(h, ref, QStringLiteral("tem2"));
+    DeleteChecked(h, ref, 1);
+    TypeChecked(h, ref, QStringLiteral("1"));
+    // A result given back without a search still colours its own entries.
+    QCOMPARE(ColourOfKey(h, 12), kGreen);
+    QVERIFY(ColourOfKey(h, 11) != kGreen);
+    DeleteChecked(h, ref, 1);
+    TypeChecked(h, ref, QStringLiteral("5.EXE"));
+}
+
+void TestHistorySearch::batchArrivingBetweenKeystrokes() {
+    Window h;
+    h.timer("TimerFillData")->setInterval(1500); // room to type between the two batches
+    h.Load(Elements(50));
+    QTRY_COMPARE_WITH_TIMEOUT(h.w->KeyOfGridRow(40), 40, 10000);
+    QVERIFY(h.w->FillInProgress());
+    Reference ref;
+    ref.Read(h);
+    ref.order = Reference().order;
+    for (int key = 1; key <= 50; ++key)
+        ref.order << key;
+    h.search()->setFocus();
+    QList<std::pair<QString, QList<int>>> seen;
+    auto key = [&](const QString& text) {
+        if (text.isEmpty())
+            QTest::keyClick(h.search(), Qt::Key_Backspace);
+        else
+            QTest::keyClicks(h.search(), text);
+        seen.append({h.search()->text(), h.Keys()});
+    };
+    key(QStringLiteral("i"));
+    key(QStringLiteral("t"));
+    key(QStringLiteral("e"));
+    key(QStringLiteral("m"));
+    key(QStringLiteral("4"));
+    QVERIFY(h.w->FillInProgress());
+    for (const auto& [query, keys] : seen)
+        QCOMPARE(keys, ref.Find(query, 40));
+    seen.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.w->FillInProgress(), 10000);
+    seen.append({h.search()->text(), h.Keys()});
+    key(QString());
+    key(QStringLiteral("4"));
+    key(QString());
+    key(QString());
+    key(QStringLiteral("m4"));
+    // Every row is in now: the reference reads them all.
+    h.ClearSearch();
+    ref.Read(h);
+    QCOMPARE(ref.order.size(), 50);
+    for (const auto& [query, keys] : seen)
+        QCOMPARE(keys, ref.Find(query));
+}
+
+void TestHistorySearch::sortBetweenKeystrokes() {
+    Window h;
+    h.LoadAll(Elements(30));
+    h.ClickHeader(2);
+    Reference ref;
+    ref.Read(h);
+    QCOMPARE(ref.order.first(), 30);
+    TypeChecked(h, ref, QStringLiteral("item1"));
+    h.ClearSearch();
+    h.ClickHeader(2);
+    ref.Read(h);
+    QCOMPARE(ref.order.first(), 1);
+    TypeChecked(h, ref, QStringLiteral("item1"));
+    DeleteChecked(h, ref, 1);
+    // A sort of the matches alone: the next key lists them in the order of the rows again.
+    h.ClickHeader(1);
+    QCOMPARE(h.Keys().first(), 9);
+    TypeChecked(h, ref, QStringLiteral("2"));
+    DeleteChecked(h, ref, 2);
+}
+
+void TestHistorySearch::nameArrivingBetweenKeystrokes() {
+    Window h;
+    h.LoadAll(Elements(20));
+    Reference ref;
+    ref.Read(h);
+    TypeChecked(h, ref, QStringLiteral("item2"));
+    DeleteChecked(h, ref, 1);
+    // A shown row gets its name: it now matches a query it did not match before.
+    std::size_t index = 0;
+    for (std::size_t i = 0; i < h.f.sender.Count(); ++i)
+        if (h.f.sender.At(i).request.payloadName == kGetInfo)
+            index = i;
+    QVERIFY(h.f.sender.Reply(index, wire::DetectionInfoReply(0, {{510, u"Trj/Item2X"}})));
+    h.f.Pump();
+    QList<std::pair<QString, QList<int>>> seen;
+    auto key = [&](const QString& text) {
+        if (text.isEmpty())
+            QTest::keyClick(h.search(), Qt::Key_Backspace);
+        else
+            QTest::keyClicks(h.search(), text);
+        seen.append({h.search()->text(), h.Keys()});
+    };
+    h.search()->setFocus();
+    key(QStringLiteral("2"));
+    key(QStringLiteral("x"));
+    key(QString());
+    key(QString());
+    key(QString());
+    key(QStringLiteral("m2"));
+    h.ClearSearch();
+    ref.Read(h);
+    QVERIFY(ref.texts.value(10).contains(QStringLiteral("item2x")));
+    for (const auto& [query, keys] : seen)
+        QCOMPARE(keys, ref.Find(query));
+}
+
+void TestHistorySearch::rowRemovedWhileASearchIsApplied() {
+    Window h;
+    h.LoadAll(Elements(30));
+    Reference ref;
+    ref.Read(h);
+    TypeChecked(h, ref, QStringLiteral("item1"));
+    for (int removed : {12, 25}) {
+        QVERIFY(h.store()->Remove(static_cast<std::uint32_t>(removed)));
+        h.Post(h.messages().WM_REMOVEHISTORYITEM, static_cast<std::uintptr_t>(removed));
+        h.f.Pump(2);
+        ref.order.removeAll(removed);
+        QCOMPARE(h.Keys(), ref.Find(h.search()->text()));
+        DeleteChecked(h, ref, 1);
+        TypeChecked(h, ref, QStringLiteral("1"));
+        DeleteChecked(h, ref, 3);
+        TypeChecked(h, ref, QStringLiteral("em1"));
+    }
+    TypeChecked(h, ref, QStringLiteral("3"));
 }
 
 QTEST_MAIN(TestHistorySearch)

@@ -536,9 +536,44 @@ void TAdvStringGrid::SetHeaderFont(const QFont& font) {
     m_header->viewport()->update();
 }
 
+void TAdvStringGrid::BeginUpdate() {
+    ++m_updateDepth;
+}
+
+void TAdvStringGrid::EndUpdate() {
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    if (m_headerPending)
+        Q_EMIT m_model->headerDataChanged(Qt::Horizontal, 0, m_colCount - 1);
+    // Rows may have gone since they changed.
+    const int last = std::min(m_lastPending, RowCount() - 1);
+    if (m_firstPending <= last)
+        Q_EMIT m_model->dataChanged(ModelIndex(0, m_firstPending), ModelIndex(m_colCount - 1, last));
+    m_headerPending = false;
+    m_firstPending = 1;
+    m_lastPending = 0;
+}
+
+void TAdvStringGrid::Pend(int row) {
+    if (row == 0) {
+        m_headerPending = true;
+        return;
+    }
+    if (m_firstPending > m_lastPending) {
+        m_firstPending = m_lastPending = row;
+        return;
+    }
+    m_firstPending = std::min(m_firstPending, row);
+    m_lastPending = std::max(m_lastPending, row);
+}
+
 void TAdvStringGrid::RepaintRow(int row) {
     if (!IsRow(row))
         return;
+    if (m_updateDepth > 0) {
+        Pend(row);
+        return;
+    }
     if (row == 0) {
         Q_EMIT m_model->headerDataChanged(Qt::Horizontal, 0, m_colCount - 1);
         return;
@@ -549,6 +584,10 @@ void TAdvStringGrid::RepaintRow(int row) {
 void TAdvStringGrid::RepaintCell(int col, int row) {
     if (!IsCell(col, row))
         return;
+    if (m_updateDepth > 0) {
+        Pend(row);
+        return;
+    }
     if (row == 0)
         Q_EMIT m_model->headerDataChanged(Qt::Horizontal, col, col);
     else

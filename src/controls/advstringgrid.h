@@ -169,6 +169,10 @@ public:
     void RepaintRow(int row);
     void RepaintCell(int col, int row);
     void RepaintAll();
+    // Between these, changed rows and cells are repainted once, as one range, at the end: a
+    // caller decorating thousands of rows does not signal each one.
+    void BeginUpdate();
+    void EndUpdate();
 
     void SetOnGetDisplText(DisplayTextHandler handler);
     DisplayTextHandler OnGetDisplText() const { return m_onGetDisplText; }
@@ -250,6 +254,12 @@ private:
     std::vector<RowData> m_rows;
     ControlMap m_controls;
     int m_colCount = 1;
+    int m_updateDepth = 0;
+    // What changed during an update: the header, and the range of rows (first > last: none).
+    bool m_headerPending = false;
+    int m_firstPending = 1;
+    int m_lastPending = 0;
+    void Pend(int row);
     QList<QPixmap> m_images;
 
     int m_rowHeight = 20;

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <unordered_map>
 
 static_assert(std::is_nothrow_move_constructible_v<HistoryRow>, "rows must move when the vector grows");
 
@@ -79,6 +80,8 @@ constexpr std::array<std::uint32_t, 3> kRedoFaces{20187, 20188, 20189};
 
 // Parts of a row's searched text; a query holding it is matched part by part.
 constexpr QChar kSearchSeparator(0xFFFF);
+constexpr std::uint32_t kNoRow = UINT32_MAX;
+constexpr std::size_t kCachedSearches = 8;
 
 QString lastFruitlessQuery; // shared by every history window of the process
 
@@ -590,7 +593,12 @@ void THistorySuspectsForm::ResetViews() {
     m_filteredRows.clear();
     m_searchedRows = 0;
     m_ranksValid = false;
-    m_searchBufferValid = false;
+    m_filterExact = false;
+    m_actionSortKeys.clear();
+    m_locationSortKeys.clear();
+    // Kept up to date batch by batch from here on.
+    ClearSearchBuffer();
+    RowsChanged();
     InvalidatePositions();
     TAdvStringGrid* grid = AdvStringGridSuspects;
     if (pnlRowActions && m_selectedRow >= 1)
@@ -649,9 +657,11 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
     TAdvStringGrid* grid = AdvStringGridSuspects;
     TMapDetectionID& names = m_controller->DetectionNames();
     const std::size_t rowsBefore = m_rows.size();
-    // Grown by half again each time: reserving the exact count moved every row on every batch.
+    // Room for half as many again as the store holds: reserving the exact count moved every
+    // row on every batch, and the pages that arrive after the fill fit without moving them.
     if (m_rows.capacity() < store->Count())
-        m_rows.reserve(std::max(store->Count(), m_rows.capacity() + m_rows.capacity() / 2));
+        m_rows.reserve(
+            std::max(store->Count() + store->Count() / 2, m_rows.capacity() + m_rows.capacity() / 2));
     for (std::size_t i = first; i < end; ++i) {
         const int r = static_cast<int>(i) + 1;
         if (i >= store->Count() || (!m_filterActive && r >= grid->RowCount()))
@@ -674,9 +684,12 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
         if (!m_filterActive)
             Decorate(r, row);
         m_rows.push_back(std::move(row));
+        if (m_searchBufferValid)
+            AppendSearchSegment(m_rows.size() - 1);
     }
     if (m_rows.size() != rowsBefore) {
         m_ranksValid = false;
+        RowsChanged();
         InvalidatePositions();
     }
     if (first == 0)
@@ -700,14 +713,23 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
     row.shownLocation = QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u"")));
     row.timeText = FormatDetectionTime(e.actionTime);
     row.actionText = BuildActionText(e.category, e.itemType, e.flags);
-    row.locationKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(row.location));
+    row.locationKey = SortKeyOf(m_locationSortKeys, row.location);
 }
 
 void THistorySuspectsForm::UpdateSearchText(HistoryRow& row) {
     const QString plain = HtmlToPlainText(row.actionText);
     row.searchText =
         (plain + kSearchSeparator + row.location + kSearchSeparator + row.timeText).toCaseFolded();
-    row.actionKey = std::make_shared<const QCollatorSortKey>(m_collator.sortKey(plain));
+    row.actionKey = SortKeyOf(m_actionSortKeys, plain);
+}
+
+std::shared_ptr<const QCollatorSortKey>
+THistorySuspectsForm::SortKeyOf(QHash<QString, std::shared_ptr<const QCollatorSortKey>>& keys,
+                                const QString& text) {
+    auto it = keys.find(text);
+    if (it == keys.end())
+        it = keys.insert(text, std::make_shared<const QCollatorSortKey>(m_collator.sortKey(text)));
+    return *it;
 }
 
 QString THistorySuspectsForm::BuildActionText(const stBlaElements& entry) const {
@@ -972,47 +994,142 @@ bool THistorySuspectsForm::Matches(const HistoryRow& row, const QString& folded)
     return false;
 }
 
+void THistorySuspectsForm::ClearSearchBuffer() {
+    m_searchBuffer.clear();
+    m_searchOffsets.assign(1, 0);
+    m_segmentRow.clear();
+    m_segmentAction.clear();
+    m_actionIds.clear();
+    m_actionParts.clear();
+    m_deadSearchChars = 0;
+    m_searchBufferValid = true;
+}
+
+void THistorySuspectsForm::AppendSearchSegment(std::size_t index) {
+    HistoryRow& row = m_rows[index];
+    row.searchSegment = static_cast<std::uint32_t>(m_segmentRow.size());
+    m_segmentRow.push_back(static_cast<std::uint32_t>(index));
+    // A query without the separator never spans it: the action part is searched on its own.
+    const qsizetype cut = row.searchText.indexOf(kSearchSeparator);
+    const QString action = row.searchText.left(cut);
+    auto id = m_actionIds.constFind(action);
+    if (id == m_actionIds.constEnd()) {
+        id = m_actionIds.insert(action, static_cast<std::uint32_t>(m_actionParts.size()));
+        m_actionParts.push_back(action);
+    }
+    m_segmentAction.push_back(*id);
+    m_searchBuffer.append(QStringView(row.searchText).sliced(cut + 1)).append(kSearchSeparator);
+    m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
+}
+
+void THistorySuspectsForm::DropSearchSegment(const HistoryRow& row) {
+    if (!m_searchBufferValid || row.searchSegment >= m_segmentRow.size())
+        return;
+    m_segmentRow[row.searchSegment] = kNoRow;
+    m_deadSearchChars += m_searchOffsets[row.searchSegment + 1] - m_searchOffsets[row.searchSegment];
+}
+
+// After the rows moved: each segment names its row's new index.
+void THistorySuspectsForm::PlaceSearchSegments() {
+    if (!m_searchBufferValid)
+        return;
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].searchSegment < m_segmentRow.size())
+            m_segmentRow[m_rows[i].searchSegment] = static_cast<std::uint32_t>(i);
+}
+
+void THistorySuspectsForm::RowsChanged() {
+    ++m_rowsVersion;
+    m_searchCache.clear();
+}
+
 void THistorySuspectsForm::EnsureSearchBuffer() {
-    if (!m_searchBufferValid) {
-        m_searchBuffer.clear();
-        m_searchOffsets.assign(1, 0);
-        m_searchBufferValid = true;
-    }
-    for (std::size_t i = m_searchOffsets.size() - 1; i < m_rows.size(); ++i) {
-        m_searchBuffer.append(m_rows[i].searchText).append(kSearchSeparator);
-        m_searchOffsets.push_back(static_cast<std::size_t>(m_searchBuffer.size()));
-    }
+    // Rebuilt in the order of the rows when new, or when most of it is texts no row has now.
+    if (m_searchBufferValid && m_deadSearchChars <= static_cast<std::size_t>(m_searchBuffer.size()) / 2)
+        return;
+    ClearSearchBuffer();
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        AppendSearchSegment(i);
 }
 
 void THistorySuspectsForm::SearchRows(std::size_t first, const QString& folded) {
     const std::size_t before = m_filteredRows.size();
-    // A batch's few new rows are tested one by one: the shared buffer is for whole scans, and
-    // may be waiting to be rebuilt after a name arrived.
-    const bool fewRows = first > 0 && m_rows.size() - std::min(first, m_rows.size()) < 256;
-    if (fewRows || folded.contains(kSearchSeparator) || folded.isEmpty()) {
+    // A batch's few new rows are tested one by one: the shared buffer is for whole scans.
+    if (first > 0 || folded.contains(kSearchSeparator) || folded.isEmpty()) {
         for (std::size_t i = first; i < m_rows.size(); ++i)
             if (Matches(m_rows[i], folded))
                 m_filteredRows.push_back(static_cast<std::uint32_t>(i));
     } else {
-        // Every row's text in one run, so that a keystroke is one scan, not one per row.
+        // Every row's text in one run, so that a keystroke is one scan, not one per row; a row
+        // whose action part matches needs no scan of its own.
         EnsureSearchBuffer();
+        const std::vector<std::uint8_t> actionHit = ActionHits(folded);
         const LiteralFinder finder(folded);
         const QStringView buffer(m_searchBuffer);
-        std::size_t row = std::min(first, m_rows.size());
-        qsizetype at = static_cast<qsizetype>(m_searchOffsets[row]);
-        while ((at = finder.Find(buffer, at)) >= 0) {
-            // Hits come in buffer order: the row cursor only moves forward.
-            while (row < m_rows.size() && m_searchOffsets[row + 1] <= static_cast<std::size_t>(at))
-                ++row;
-            if (row >= m_rows.size())
-                break;
-            m_filteredRows.push_back(static_cast<std::uint32_t>(row));
-            at = static_cast<qsizetype>(m_searchOffsets[++row]);
+        const std::size_t segments = m_segmentRow.size();
+        bool inRowOrder = true;
+        qsizetype next = finder.Find(buffer, 0);
+        for (std::size_t segment = 0; segment < segments; ++segment) {
+            bool hit = actionHit[m_segmentAction[segment]] != 0;
+            if (!hit && next >= 0) {
+                const auto start = static_cast<qsizetype>(m_searchOffsets[segment]);
+                if (next < start)
+                    next = finder.Find(buffer, start);
+                hit = next >= 0 && next < static_cast<qsizetype>(m_searchOffsets[segment + 1]);
+            }
+            const std::uint32_t row = m_segmentRow[segment];
+            if (hit && row != kNoRow) {
+                if (m_filteredRows.size() > before && m_filteredRows.back() > row)
+                    inRowOrder = false;
+                m_filteredRows.push_back(row);
+            }
+        }
+        if (!inRowOrder) {
+            // After a sort or a changed text the buffer is not in the order of the rows.
+            std::vector<std::uint8_t> hit(m_rows.size(), 0);
+            for (std::size_t i = before; i < m_filteredRows.size(); ++i)
+                hit[m_filteredRows[i]] = 1;
+            m_filteredRows.resize(before);
+            for (std::size_t i = 0; i < hit.size(); ++i)
+                if (hit[i])
+                    m_filteredRows.push_back(static_cast<std::uint32_t>(i));
         }
     }
     m_searchedRows = m_rows.size();
     if (m_filteredRows.size() != before)
         InvalidatePositions();
+}
+
+std::vector<std::uint8_t> THistorySuspectsForm::ActionHits(const QString& folded) const {
+    std::vector<std::uint8_t> hits(m_actionParts.size(), 0);
+    for (std::size_t i = 0; i < m_actionParts.size(); ++i)
+        hits[i] = ContainsLiteral(m_actionParts[i], folded) ? 1 : 0;
+    return hits;
+}
+
+// Typing on: only the rows the shorter query found can hold the longer one.
+void THistorySuspectsForm::RefineRows(const QString& folded) {
+    EnsureSearchBuffer();
+    const std::vector<std::uint8_t> actionHit = ActionHits(folded);
+    const LiteralFinder finder(folded);
+    const QStringView buffer(m_searchBuffer);
+    std::size_t kept = 0;
+    for (const std::uint32_t index : m_filteredRows) {
+        const HistoryRow& row = m_rows[index];
+        bool match;
+        if (row.searchSegment < m_segmentRow.size() && m_segmentRow[row.searchSegment] == index) {
+            const auto start = static_cast<qsizetype>(m_searchOffsets[row.searchSegment]);
+            const auto end = static_cast<qsizetype>(m_searchOffsets[row.searchSegment + 1]);
+            match = actionHit[m_segmentAction[row.searchSegment]] != 0 ||
+                    finder.Find(buffer.sliced(start, end - start), 0) >= 0;
+        } else {
+            match = Matches(row, folded);
+        }
+        if (match)
+            m_filteredRows[kept++] = index;
+    }
+    m_filteredRows.resize(kept);
+    m_searchedRows = m_rows.size();
 }
 
 void THistorySuspectsForm::EditSearchChange() {
@@ -1028,6 +1145,8 @@ void THistorySuspectsForm::EditSearchChange() {
             m_filteredRows.clear();
             m_appliedQuery = folded;
             m_searchedRows = m_rows.size();
+            // Not what a search would find: the shortcut is shared by all windows.
+            m_filterExact = false;
             InvalidatePositions();
         }
         grid->SetRowCount(2);
@@ -1040,13 +1159,17 @@ void THistorySuspectsForm::EditSearchChange() {
         m_filteredRows.clear();
         m_appliedQuery.clear();
         m_searchedRows = 0;
+        m_filterExact = false;
         InvalidatePositions();
         ShowEmptyState(storeCount == 0);
         if (storeCount != 0) {
             grid->SetRowCount(static_cast<int>(m_rows.size()) + 1);
-            if (wasActive)
+            if (wasActive) {
+                grid->BeginUpdate();
                 for (std::size_t i = 0; i < m_rows.size(); ++i)
                     Decorate(static_cast<int>(i) + 1, m_rows[i]);
+                grid->EndUpdate();
+            }
             if (wasActive)
                 FollowSelection();
         }
@@ -1059,16 +1182,40 @@ void THistorySuspectsForm::EditSearchChange() {
         // The same query after a batch: only the rows added since are searched.
         SearchRows(m_searchedRows, folded);
     } else {
+        const bool refine = m_filterActive && m_filterExact && m_searchedRows == m_rows.size() &&
+                            !m_appliedQuery.isEmpty() && folded.contains(m_appliedQuery) &&
+                            !folded.contains(kSearchSeparator);
+        if (m_searchCacheVersion != m_rowsVersion) {
+            m_searchCache.clear();
+            m_searchCacheVersion = m_rowsVersion;
+        }
+        const auto cached = std::find_if(m_searchCache.begin(), m_searchCache.end(),
+                                         [&](const CachedSearch& c) { return c.folded == folded; });
         m_filterActive = true;
         m_appliedQuery = folded;
-        m_filteredRows.clear();
         InvalidatePositions();
-        SearchRows(0, folded);
+        if (cached != m_searchCache.end()) {
+            m_filteredRows = cached->rows;
+            m_searchedRows = m_rows.size();
+        } else {
+            if (refine) {
+                RefineRows(folded);
+            } else {
+                m_filteredRows.clear();
+                SearchRows(0, folded);
+            }
+            if (m_searchCache.size() == kCachedSearches)
+                m_searchCache.erase(m_searchCache.begin());
+            m_searchCache.push_back({folded, m_filteredRows});
+        }
+        m_filterExact = true;
     }
     grid->SetRowCount(static_cast<int>(m_filteredRows.size()) + 1);
     // The decorations follow the entries a row now shows.
+    grid->BeginUpdate();
     for (std::size_t i = before; i < m_filteredRows.size(); ++i)
         Decorate(static_cast<int>(i) + 1, m_rows[m_filteredRows[i]]);
+    grid->EndUpdate();
     if (!m_filteredRows.empty()) {
         ShowEmptyState(false);
         lastFruitlessQuery.clear();
@@ -1096,22 +1243,35 @@ void THistorySuspectsForm::FollowSelection() {
 void THistorySuspectsForm::RankRows() {
     if (m_ranksValid)
         return;
-    std::vector<std::uint32_t> order(m_rows.size());
+    // Rows share the key of a shared text: only the distinct keys are sorted.
     auto rank = [&](auto keyOf, auto setRank) {
+        std::unordered_map<const QCollatorSortKey*, std::uint32_t> slotOf;
+        std::vector<const QCollatorSortKey*> keys;
+        std::vector<std::uint32_t> slots(m_rows.size());
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            const QCollatorSortKey* key = keyOf(m_rows[i]);
+            const auto [it, added] = slotOf.emplace(key, static_cast<std::uint32_t>(keys.size()));
+            if (added)
+                keys.push_back(key);
+            slots[i] = it->second;
+        }
+        std::vector<std::uint32_t> order(keys.size());
         std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return keyOf(m_rows[a]).compare(keyOf(m_rows[b])) < 0;
-        });
+        std::sort(order.begin(), order.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return keys[a]->compare(*keys[b]) < 0; });
+        std::vector<std::uint32_t> rankOf(keys.size());
         std::uint32_t value = 0;
         for (std::size_t i = 0; i < order.size(); ++i) {
-            if (i > 0 && keyOf(m_rows[order[i - 1]]).compare(keyOf(m_rows[order[i]])) != 0)
+            if (i > 0 && keys[order[i - 1]]->compare(*keys[order[i]]) != 0)
                 ++value;
-            setRank(m_rows[order[i]], value);
+            rankOf[order[i]] = value;
         }
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            setRank(m_rows[i], rankOf[slots[i]]);
     };
-    rank([](const HistoryRow& r) -> const QCollatorSortKey& { return *r.actionKey; },
+    rank([](const HistoryRow& r) { return r.actionKey.get(); },
          [](HistoryRow& r, std::uint32_t v) { r.actionRank = v; });
-    rank([](const HistoryRow& r) -> const QCollatorSortKey& { return *r.locationKey; },
+    rank([](const HistoryRow& r) { return r.locationKey.get(); },
          [](HistoryRow& r, std::uint32_t v) { r.locationRank = v; });
     m_ranksValid = true;
 }
@@ -1152,6 +1312,8 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
         for (std::size_t i = 0; i < items.size(); ++i)
             m_filteredRows[i] = items[i].index;
         m_filteredRows.resize(items.size());
+        // Still the matches, but no longer in the order of the rows a search lists them in.
+        m_filterExact = false;
     } else {
         // Rows move along the cycles of the new order, in place: no second copy of the list.
         std::vector<bool> placed(items.size(), false);
@@ -1171,7 +1333,8 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
                 at = from;
             }
         }
-        m_searchBufferValid = false;
+        PlaceSearchSegments();
+        RowsChanged();
         // The search resumes over the whole reordered list next time.
         m_searchedRows = 0;
     }
@@ -1187,6 +1350,7 @@ void THistorySuspectsForm::AdvStringGridSuspectsClickSort(int col) {
 
 void THistorySuspectsForm::RedecorateAll() {
     TAdvStringGrid* grid = AdvStringGridSuspects;
+    grid->BeginUpdate();
     for (int r = 1; r < grid->RowCount(); ++r) {
         HistoryRow* row = RowOfGridRow(r);
         if (!row) {
@@ -1198,6 +1362,7 @@ void THistorySuspectsForm::RedecorateAll() {
         if (!(row->flags & kUndoneFlag))
             RequestRowName(r, *row, true);
     }
+    grid->EndUpdate();
 }
 
 // Selection and row actions.
@@ -1438,8 +1603,12 @@ void THistorySuspectsForm::RemoveHistoryItem(std::uint32_t key) {
         std::find_if(m_rows.begin(), m_rows.end(), [key](const HistoryRow& r) { return r.key == key; });
     if (it != m_rows.end()) {
         const auto index = static_cast<std::uint32_t>(it - m_rows.begin());
+        DropSearchSegment(*it);
         m_rows.erase(it);
-        m_searchBufferValid = false;
+        for (std::uint32_t& r : m_segmentRow)
+            if (r != kNoRow && r > index)
+                --r;
+        RowsChanged();
         if (index < m_searchedRows)
             --m_searchedRows;
         std::erase(m_filteredRows, index);
@@ -1506,7 +1675,13 @@ void THistorySuspectsForm::RefreshRow(int gridRow) {
     row->progressImage = -1;
     UpdateSearchText(*row);
     m_ranksValid = false;
-    m_searchBufferValid = false;
+    // The row's old text no longer counts; its new one goes at the end of the buffer.
+    if (m_searchBufferValid) {
+        DropSearchSegment(*row);
+        AppendSearchSegment(static_cast<std::size_t>(row - m_rows.data()));
+    }
+    m_filterExact = false;
+    RowsChanged();
     grid->RemoveCellImage(0, gridRow);
     grid->RepaintRow(gridRow);
 }

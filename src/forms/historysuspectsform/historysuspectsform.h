@@ -55,6 +55,8 @@ struct HistoryRow {
     std::shared_ptr<const QCollatorSortKey> locationKey;
     std::uint32_t actionRank = 0;
     std::uint32_t locationRank = 0;
+    // Where its searched text sits in the window's search buffer.
+    std::uint32_t searchSegment = UINT32_MAX;
 };
 
 // The action history window ("Historial de acciones"): every action the protection took, in a
@@ -149,7 +151,14 @@ private:
     // Search.
     bool Matches(const HistoryRow& row, const QString& folded) const;
     void SearchRows(std::size_t first, const QString& folded);
+    void RefineRows(const QString& folded);
+    std::vector<std::uint8_t> ActionHits(const QString& folded) const;
     void EnsureSearchBuffer();
+    void ClearSearchBuffer();
+    void AppendSearchSegment(std::size_t index);
+    void DropSearchSegment(const HistoryRow& row);
+    void PlaceSearchSegments();
+    void RowsChanged();
     void SearchAll(const QString& query);
 
     // Sort.
@@ -210,15 +219,43 @@ private:
 
     QCollator m_collator;
     bool m_ranksValid = false;
+    // One collation key per distinct text: the fill builds each once, and the ranking compares
+    // the distinct keys only.
+    std::shared_ptr<const QCollatorSortKey>
+    SortKeyOf(QHash<QString, std::shared_ptr<const QCollatorSortKey>>& keys, const QString& text);
+    QHash<QString, std::shared_ptr<const QCollatorSortKey>> m_actionSortKeys;
+    QHash<QString, std::shared_ptr<const QCollatorSortKey>> m_locationSortKeys;
     // The query the filter was built with, folded, and how many rows it has looked at, so that
     // a batch only searches the rows it added.
     QString m_appliedQuery;
     std::size_t m_searchedRows = 0;
-    // The searched texts of all rows, in the order of the rows, each closed by the separator;
-    // m_searchOffsets[i] is where row i starts.
+    // The searched texts of all rows (past their action part), each closed by the separator, in
+    // the order they were
+    // built: m_searchOffsets[s] is where segment s starts, m_segmentRow[s] the index of its row
+    // (kNoRow once the row is gone or its text changed). A sort only renumbers the segments, so
+    // the buffer is kept up to date during the fill and never rebuilt by a keystroke.
     QString m_searchBuffer;
     std::vector<std::size_t> m_searchOffsets;
+    std::vector<std::uint32_t> m_segmentRow;
+    // The action part of a searched text is one of a few: each is kept once, and a segment holds
+    // the rest of its text (location and time) and names its action part by number.
+    std::vector<std::uint32_t> m_segmentAction;
+    QHash<QString, std::uint32_t> m_actionIds;
+    std::vector<QString> m_actionParts;
+    std::size_t m_deadSearchChars = 0;
     bool m_searchBufferValid = false;
+    // m_filteredRows is exactly what a whole search for m_appliedQuery finds now, in the order
+    // of the rows: a longer query need only test those rows.
+    bool m_filterExact = false;
+    // Bumped whenever the rows or their texts or their order change; recent results of whole
+    // searches stay usable while it does not move.
+    std::uint64_t m_rowsVersion = 0;
+    struct CachedSearch {
+        QString folded;
+        std::vector<std::uint32_t> rows;
+    };
+    std::vector<CachedSearch> m_searchCache;
+    std::uint64_t m_searchCacheVersion = 0;
     // Action texts by item type and deletion flag, translated once.
     mutable QHash<quint64, QString> m_actionTexts;
     // Grid row of each key (keys are the store's sequence numbers), built when asked for.
