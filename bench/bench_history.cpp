@@ -131,6 +131,8 @@ public:
             history->TimerFillDataTimer();
             Settle();
             const double ms = MsSince(start);
+            if (ms > 10 && qEnvironmentVariableIsSet("ZRUN_BENCH_VERBOSE"))
+                std::fprintf(stderr, "  fill tick %d: %.2f ms\n", ticks, ms);
             longestTickMs = std::max(longestTickMs, ms);
             totalFillMs += ms;
             ++ticks;

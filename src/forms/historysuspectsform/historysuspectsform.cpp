@@ -659,9 +659,15 @@ void THistorySuspectsForm::FillEntries(std::size_t first, std::size_t end) {
     const std::size_t rowsBefore = m_rows.size();
     // Room for half as many again as the store holds: reserving the exact count moved every
     // row on every batch, and the pages that arrive after the fill fit without moving them.
-    if (m_rows.capacity() < store->Count())
+    if (m_rows.capacity() < store->Count()) {
         m_rows.reserve(
             std::max(store->Count() + store->Count() / 2, m_rows.capacity() + m_rows.capacity() / 2));
+        // The search text grows with the rows; growing it by doubling copied all of it in one
+        // batch (25 ms at 60,000 rows).
+        const qsizetype perRow =
+            m_rows.empty() ? 128 : m_searchBuffer.size() / static_cast<qsizetype>(m_rows.size()) + 16;
+        m_searchBuffer.reserve(static_cast<qsizetype>(m_rows.capacity()) * perRow);
+    }
     for (std::size_t i = first; i < end; ++i) {
         const int r = static_cast<int>(i) + 1;
         if (i >= store->Count() || (!m_filterActive && r >= grid->RowCount()))
