@@ -1,5 +1,7 @@
 #include "consoleoptions.h"
 
+#include "service/protectionservice.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
@@ -114,9 +116,10 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
     o.pageSize = IntValue(parser, pageSize, o.pageSize, 1);
     o.latencyMs = IntValue(parser, latency, o.latencyMs, 0);
     o.fault = parser.value(fault);
+    std::int32_t code = 0;
     if (!o.fault.isEmpty() && o.fault != QLatin1String("refuse") && o.fault != QLatin1String("silent") &&
-        o.fault != QLatin1String("no-names") && !o.fault.startsWith(QLatin1String("error:")))
-        Fail(parser, QStringLiteral("--fault is refuse, silent, error:<code> or no-names."));
+        o.fault != QLatin1String("no-names") && !ParseFaultErrorCode(o.fault, code))
+        Fail(parser, QStringLiteral("--fault is refuse, silent, error:<code> (a whole number) or no-names."));
     o.quitAfterMs = IntValue(parser, quitAfter, -1, 0);
     o.screenshotPath = parser.value(screenshot);
     return o;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -127,6 +128,8 @@ private Q_SLOTS:
     void skinsTheWindowItIsAskedTo_data();
     void skinsTheWindowItIsAskedTo();
     void aModuleThatCannotLoadIsReported();
+    void faultOptionIsChecked_data();
+    void faultOptionIsChecked();
     void historyShowsUndoneAndDeletedItems();
     void historyUndoRedoAndRemoveChangeBothSides();
 
@@ -367,6 +370,30 @@ void TestConsoleEndToEnd::aModuleThatCannotLoadIsReported() {
     QVERIFY(!console.StartModule());
     QVERIFY(!console.LastError().isEmpty());
     QVERIFY(console.SuspectsWindow() == nullptr);
+}
+
+void TestConsoleEndToEnd::faultOptionIsChecked_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("a code") << "error:-1100" << true;
+    QTest::newRow("a code in hex") << "error:0xDF000006" << true;
+    QTest::newRow("no number") << "error:abc" << false;
+    QTest::newRow("nothing after the colon") << "error:" << false;
+    QTest::newRow("wider than the word") << "error:0x1FFFFFFFF" << false;
+    QTest::newRow("unknown fault") << "slow" << false;
+}
+
+void TestConsoleEndToEnd::faultOptionIsChecked() {
+    QFETCH(QString, fault);
+    QFETCH(bool, accepted);
+    QProcess console;
+    console.start(QStringLiteral(ZRUN_BIN_DIR "/zrun-console"),
+                  {QStringLiteral("--store"), m_dir.filePath(QStringLiteral("fault.sqlite")),
+                   QStringLiteral("--fault"), fault, QStringLiteral("--quit-after"), QStringLiteral("0")});
+    QVERIFY(console.waitForFinished(60000));
+    QCOMPARE(console.exitCode() == 0, accepted);
+    if (!accepted)
+        QVERIFY(console.readAllStandardError().contains("--fault"));
 }
 
 void TestConsoleEndToEnd::historyShowsUndoneAndDeletedItems() {

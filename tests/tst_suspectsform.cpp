@@ -111,6 +111,7 @@ private Q_SLOTS:
     void failuresOpenTheMessageWindow_data();
     void failuresOpenTheMessageWindow();
     void heldF5RefreshesOnce();
+    void leftControlShiftDRemovesAllOnce_data();
     void leftControlShiftDRemovesAllOnce();
     void rightControlDoesNotRemoveAll();
     void altShortcutsAreSwallowedButAltF4();
@@ -420,8 +421,22 @@ void TestSuspectsForm::heldF5RefreshesOnce() {
     QTRY_COMPARE(w.carousel()->Count(), 2);
 }
 
+void TestSuspectsForm::leftControlShiftDRemovesAllOnce_data() {
+    QTest::addColumn<bool>("actionsEnabled");
+    QTest::newRow("actions on") << true;
+    QTest::newRow("actions off") << false;
+}
+
 void TestSuspectsForm::leftControlShiftDRemovesAllOnce() {
+    QFETCH(bool, actionsEnabled);
     Window w(SampleElements(3));
+    if (!actionsEnabled) {
+        // The host turned the actions off: the hidden key must not remove anything either.
+        w.f.configuration.actionsEnabled = 0;
+        QVERIFY(w.f.CreateWindow());
+        w.f.window()->show();
+        w.f.Pump();
+    }
     QTRY_COMPARE(w.carousel()->Count(), 3);
     w.f.sender.delivery = ScriptedSender::Delivery::Manual;
     QWidget* target = w.f.window();
@@ -433,6 +448,11 @@ void TestSuspectsForm::leftControlShiftDRemovesAllOnce() {
     SendKey(target, QEvent::KeyRelease, Qt::Key_Shift, Qt::ControlModifier, 0xffe1);
     SendKey(target, QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, 0xffe3);
     const auto actions = w.Actions();
+    if (!actionsEnabled) {
+        QCOMPARE(actions.size(), std::size_t(0));
+        QCOMPARE(w.carousel()->Count(), 3);
+        return;
+    }
     QCOMPARE(actions.size(), std::size_t(1));
     QCOMPARE(actions[0].BodyI32(1), 7);
     // The view empties at once and shows the empty state.

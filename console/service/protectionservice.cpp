@@ -107,6 +107,18 @@ std::optional<ProtectionService::Request> ProtectionService::ReadRequest(const s
     return std::nullopt;
 }
 
+bool ParseFaultErrorCode(const QString& fault, std::int32_t& code) {
+    if (!fault.startsWith(QLatin1String("error:")))
+        return false;
+    bool ok = false;
+    const qlonglong value = fault.mid(6).trimmed().toLongLong(&ok, 0);
+    if (!ok || value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::uint32_t>::max())
+        return false;
+    code = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return true;
+}
+
 ProtectionService::ProtectionService(ServiceSettings settings)
     : m_settings(std::move(settings)), m_latencyMs(std::max(0, m_settings.latencyMs)) {
     const QString fault = m_settings.fault.trimmed();
@@ -116,15 +128,8 @@ ProtectionService::ProtectionService(ServiceSettings settings)
         m_fault = Fault::Silent;
     } else if (fault == QLatin1String("no-names")) {
         m_fault = Fault::NoNames;
-    } else if (fault.startsWith(QLatin1String("error:"))) {
-        // Decimal or 0x…, signed or as the unsigned word the envelope carries.
-        bool ok = false;
-        const qlonglong code = fault.mid(6).trimmed().toLongLong(&ok, 0);
-        if (ok && code >= std::numeric_limits<std::int32_t>::min() &&
-            code <= std::numeric_limits<std::uint32_t>::max()) {
-            m_fault = Fault::Error;
-            m_faultCode = static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
-        }
+    } else if (ParseFaultErrorCode(fault, m_faultCode)) {
+        m_fault = Fault::Error;
     }
 }
 

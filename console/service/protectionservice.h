@@ -66,6 +66,10 @@ inline constexpr std::int32_t kRemoveNotFound = -1035;
 inline constexpr std::int32_t kStoreFailed = -1100;
 } // namespace servicecode
 
+// The result code of a fault "error:<code>" (decimal or 0x…, signed or as the unsigned word the
+// envelope carries); false when the text after "error:" is no such number.
+bool ParseFaultErrorCode(const QString& fault, std::int32_t& code);
+
 struct ServiceSettings {
     QString storePath; // empty: quarantine.sqlite in the application's data folder
     int pageSize = 25;

@@ -629,7 +629,8 @@ void TSuspectsForm::RemoveItemFromView(std::uint32_t key) {
 }
 
 void TSuspectsForm::RemoveAllItems() {
-    if (!m_controller->RemoveAll())
+    // A host that turned the actions off means every action, the hidden one too.
+    if (!m_controller->ActionsEnabled() || !m_controller->RemoveAll())
         return;
     ResetViews();
     EndFillData();
