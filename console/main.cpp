@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Norvik Software"));
     QApplication::setApplicationName(QStringLiteral("zrun-console"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QApplication::setApplicationVersion(QStringLiteral(ZRUN_VERSION));
     const ConsoleOptions options = ParseConsoleOptions(QApplication::arguments());
     // Without a desktop session there is no icon theme: files would all get the generic picture.
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
