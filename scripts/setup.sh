@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite
     xvfb xauth tzdata fonts-dejavu-core adwaita-icon-theme
     libbenchmark-dev clang libclang-rt-14-dev
+    dpkg-dev desktop-file-utils
 )
 if [ "$(id -u)" -eq 0 ]; then
     apt-get update

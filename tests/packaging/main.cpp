@@ -28,6 +28,11 @@ int main(int argc, char** argv) {
     void* resources = dlopen(ZRUN_RESOURCES_FILE, RTLD_NOW | RTLD_LOCAL);
     if (!resources)
         return Fail("cannot load " ZRUN_RESOURCES_FILE);
+    // The module opens the utilities library on a link's click; it must load from its folder too.
+    void* utils = dlopen(ZRUN_UTILS_FILE, RTLD_NOW | RTLD_LOCAL);
+    if (!utils || !dlsym(utils, "ZRUN_LaunchYourOpinionUrl"))
+        return Fail("cannot load " ZRUN_UTILS_FILE);
+    dlclose(utils);
 
     auto* initialize = Entry<decltype(ZRUN_Initialize)>(module, "ZRUN_Initialize");
     auto* create = Entry<decltype(ZRUN_CreateSuspectsForm)>(module, "ZRUN_CreateSuspectsForm");
