@@ -1,11 +1,14 @@
 #include "hostobjects.h"
 
-#include "englishcatalogue.h"
-
+#include <QFile>
 #include <algorithm>
 
 ConsoleTranslator::ConsoleTranslator(QString language) : m_language(std::move(language)) {
-    m_catalogue = m_language == QLatin1String("en") ? EnglishCatalogue() : SpanishItemTypeNames();
+    // The exact file only, no fallback to a shorter name. Never installed in the application:
+    // it answers the module's queries and nothing else.
+    const QString file = QStringLiteral(":/translations/zrun_") + m_language + QStringLiteral(".qm");
+    if (QFile::exists(file))
+        (void)m_catalogue.load(file);
 }
 
 int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, char16_t* buffer,
@@ -13,14 +16,15 @@ int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, cha
     ++m_queries;
     if (!key || !buffer || !capacity)
         return 0;
-    const auto it = m_catalogue.constFind(QString::fromUtf16(key));
-    if (it == m_catalogue.constEnd()) {
+    const QString wanted = QString::fromUtf16(key);
+    // The catalogue looks its sources up as UTF-8; a key it lacks translates to a null text.
+    const QString text = m_catalogue.translate(kCatalogueContext, wanted.toUtf8().constData());
+    if (text.isNull()) {
         // Spanish keys are their own text: only another language misses them.
-        if (m_language != QLatin1String("es") && !m_misses.contains(QString::fromUtf16(key)))
-            m_misses << QString::fromUtf16(key);
+        if (m_language != QLatin1String("es") && !m_misses.contains(wanted))
+            m_misses << wanted;
         return 0;
     }
-    const QString& text = it.value();
     const auto needed = static_cast<uint32_t>(text.size()) + 1;
     if (needed > *capacity) {
         *capacity = needed;

@@ -1,16 +1,19 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <string>
 #include <zrun/suspects.h>
 
 // The console's translator: Spanish texts are their own keys, so Spanish passes through
 // (but for the names of the item types, which have keys of their own); other languages
-// answer from their catalogue.
+// answer from their catalogue. A language's catalogue is console/translations/zrun_<language>.ts,
+// compiled into the console; its one context is kCatalogueContext.
 class ConsoleTranslator final : public IZrunTranslator {
 public:
+    static constexpr const char* kCatalogueContext = "ZRUNSuspects";
+
     explicit ConsoleTranslator(QString language = QStringLiteral("es"));
 
     void Reserved0() override {}
@@ -19,14 +22,15 @@ public:
     int32_t Query(uint32_t* context, const char16_t* key, char16_t* buffer, uint32_t* capacity) override;
 
     const QString& Language() const { return m_language; }
-    void SetCatalogue(QHash<QString, QString> catalogue) { m_catalogue = std::move(catalogue); }
+    // False when the console holds no catalogue for the language.
+    bool HasCatalogue() const { return !m_catalogue.isEmpty(); }
     int Queries() const { return m_queries; }
     // Keys asked for that the catalogue lacks (Spanish asks for none).
     const QStringList& Misses() const { return m_misses; }
 
 private:
     QString m_language;
-    QHash<QString, QString> m_catalogue;
+    QTranslator m_catalogue;
     int m_queries = 0;
     QStringList m_misses;
 };

@@ -1,0 +1,245 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="es">
+<context>
+    <name>ZRUNSuspects</name>
+    <!-- Suspects window. -->
+    <message>
+        <source>Papelera de reciclaje</source>
+        <translation>Recycle bin</translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;#&quot;&gt;Restaurar archivos neutralizados...&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;#&quot;&gt;Restore neutralised files...&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>No bloquearlo</source>
+        <translation>Unblock it</translation>
+    </message>
+    <message>
+        <source>Eliminarlo</source>
+        <translation>Remove it</translation>
+    </message>
+    <message>
+        <source>Si alguna vez %s neutraliza un programa que deseas utilizar puedes recuperarlo desde aquí</source>
+        <translation>If %s ever neutralises a program you want to use, you can get it back here</translation>
+    </message>
+    <message>
+        <source>Desbloqueando elemento...</source>
+        <translation>Unblocking item...</translation>
+    </message>
+    <!-- Descriptions and the reasons of the unblock warning. -->
+    <message>
+        <source>Está bloqueado por ser &lt;b&gt;una aplicación publicitaria&lt;/b&gt;.</source>
+        <translation>Blocked for being &lt;b&gt;an adware application&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>Está bloqueado por ser &lt;b&gt;una barra de herramientas&lt;/b&gt;.</source>
+        <translation>Blocked for being &lt;b&gt;a toolbar&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>Está bloqueado por ser &lt;b&gt;una herramienta de administración de red&lt;/b&gt;.</source>
+        <translation>Blocked for being &lt;b&gt;a network administration tool&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>Está bloqueado por ser un programa posiblemente no deseado.</source>
+        <translation>Blocked for being a potentially unwanted program.</translation>
+    </message>
+    <message>
+        <source>Está bloqueado porque &lt;b&gt;podría estar infectado por un virus&lt;/b&gt; y se ha enviado al laboratorio de %s para analizarlo en detalle.</source>
+        <translation>Blocked because &lt;b&gt;it could be infected by a virus&lt;/b&gt;; it has been sent to the %s laboratory for a detailed analysis.</translation>
+    </message>
+    <message>
+        <source>¿Por qué lo hemos bloqueado?</source>
+        <translation>Why did we block it?</translation>
+    </message>
+    <message>
+        <source>%s, bloqueado por ser &lt;b&gt;una aplicación publicitaria&lt;/b&gt;.</source>
+        <translation>%s, blocked for being &lt;b&gt;an adware application&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>%s, bloqueado por ser &lt;b&gt;una barra de herramientas&lt;/b&gt;.</source>
+        <translation>%s, blocked for being &lt;b&gt;a toolbar&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>%s, bloqueado por ser &lt;b&gt;una herramienta de administración de red&lt;/b&gt;.</source>
+        <translation>%s, blocked for being &lt;b&gt;a network administration tool&lt;/b&gt;.</translation>
+    </message>
+    <message>
+        <source>%s, bloqueado por ser un programa posiblemente no deseado.</source>
+        <translation>%s, blocked for being a potentially unwanted program.</translation>
+    </message>
+    <!-- The unblock warning. -->
+    <message>
+        <source>No bloquear elemento</source>
+        <translation>Unblock item</translation>
+    </message>
+    <message>
+        <source>Vas a desbloquear el elemento:</source>
+        <translation>You are about to unblock the item:</translation>
+    </message>
+    <message>
+        <source>&lt;B&gt;%s recomienda no desbloquear éste elemento&lt;/B&gt; ya que podría resultar muy perjudicial para el funcionamiento de tu PC y la integridad de tus archivos.</source>
+        <translation>&lt;B&gt;%s recommends not unblocking this item&lt;/B&gt;: it could seriously harm your PC and the integrity of your files.</translation>
+    </message>
+    <message>
+        <source>¿Deseas ignorar la recomendación y continuar?</source>
+        <translation>Do you want to ignore the recommendation and go on?</translation>
+    </message>
+    <message>
+        <source>Sí, deseo continuar</source>
+        <translation>Yes, go on</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Sí</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Aceptar</source>
+        <translation>OK</translation>
+    </message>
+    <!-- The message window. -->
+    <message>
+        <source>Ha ocurrido un error inesperado</source>
+        <translation>An unexpected error occurred</translation>
+    </message>
+    <message>
+        <source>Ha ocurrido un error inesperado con el Código %d</source>
+        <translation>An unexpected error occurred (code %d)</translation>
+    </message>
+    <message>
+        <source>Si quieres ayudarnos a mejorar &lt;A HREF=&quot;sendSugest&quot;&gt;envíanos una sugerencia&lt;/A&gt; con información acerca de este error y cómo se ha producido.</source>
+        <translation>If you want to help us improve, &lt;A HREF=&quot;sendSugest&quot;&gt;send us a suggestion&lt;/A&gt; about this error and how it came about.</translation>
+    </message>
+    <message>
+        <source>Cerrar</source>
+        <translation>Close</translation>
+    </message>
+    <!-- The action history window. -->
+    <message>
+        <source>Historial de acciones</source>
+        <translation>Action history</translation>
+    </message>
+    <message>
+        <source>Buscar:</source>
+        <translation>Search:</translation>
+    </message>
+    <message>
+        <source>Acción</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>Ubicación</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>Fecha/Hora</source>
+        <translation>Date/Time</translation>
+    </message>
+    <message>
+        <source>No hay acciones</source>
+        <translation>No actions</translation>
+    </message>
+    <message>
+        <source>Escribe aquí la palabra a buscar</source>
+        <translation>Type the word to search for here</translation>
+    </message>
+    <message>
+        <source>Recuperando información desde Internet...</source>
+        <translation>Retrieving information from the Internet...</translation>
+    </message>
+    <message>
+        <source>Nombre desconocido</source>
+        <translation>Unknown name</translation>
+    </message>
+    <message>
+        <source>Mostrar detalles</source>
+        <translation>Show details</translation>
+    </message>
+    <message>
+        <source>Deshacer acción</source>
+        <translation>Undo action</translation>
+    </message>
+    <message>
+        <source>Rehacer acción</source>
+        <translation>Redo action</translation>
+    </message>
+    <message>
+        <source>Eliminar acción</source>
+        <translation>Remove action</translation>
+    </message>
+    <message>
+        <source>Deshaciendo acción...</source>
+        <translation>Undoing action...</translation>
+    </message>
+    <message>
+        <source>Rehaciendo acción...</source>
+        <translation>Redoing action...</translation>
+    </message>
+    <message>
+        <source>Archivo sospechoso neutralizado</source>
+        <translation>Suspicious file neutralised</translation>
+    </message>
+    <message>
+        <source>%s eliminado/a:</source>
+        <translation>%s deleted:</translation>
+    </message>
+    <message>
+        <source>%s neutralizado/a:</source>
+        <translation>%s neutralised:</translation>
+    </message>
+    <message>
+        <source>TYPE_201</source>
+        <translation>Adware application</translation>
+    </message>
+    <message>
+        <source>TYPE_202</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>TYPE_203</source>
+        <translation>Network administration tool</translation>
+    </message>
+    <message>
+        <source>TYPE_204</source>
+        <translation>Potentially unwanted program</translation>
+    </message>
+    <message>
+        <source>TYPE_205</source>
+        <translation>Spyware</translation>
+    </message>
+    <message>
+        <source>TYPE_206</source>
+        <translation>Remote access tool</translation>
+    </message>
+    <!-- The history's confirmations. -->
+    <message>
+        <source>%s &quot;%s&quot; en el archivo %s.</source>
+        <translation>%s &quot;%s&quot; in the file %s.</translation>
+    </message>
+    <message>
+        <source>Vas a eliminar definitivamente la acción:</source>
+        <translation>You are about to remove the action for good:</translation>
+    </message>
+    <message>
+        <source>&lt;B&gt;Está acción no se podrá deshacer&lt;/B&gt;. Los archivos a los que hace referencia se eliminarán y ya no se podrán recuperar.</source>
+        <translation>&lt;B&gt;This action cannot be undone&lt;/B&gt;. The files it refers to will be deleted and can no longer be recovered.</translation>
+    </message>
+    <message>
+        <source>¿Deseas continuar?</source>
+        <translation>Do you want to go on?</translation>
+    </message>
+    <message>
+        <source>Vas a deshacer la acción:</source>
+        <translation>You are about to undo the action:</translation>
+    </message>
+    <message>
+        <source>&lt;B&gt;%s recomienda no deshacer esta acción&lt;/B&gt; ya que podría resultar muy perjudicial para el funcionamiento de tu PC y la integridad de tus archivos.</source>
+        <translation>&lt;B&gt;%s recommends not undoing this action&lt;/B&gt;: it could seriously harm your PC and the integrity of your files.</translation>
+    </message>
+</context>
+</TS>
