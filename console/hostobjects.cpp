@@ -3,12 +3,19 @@
 #include <QFile>
 #include <algorithm>
 
-ConsoleTranslator::ConsoleTranslator(QString language) : m_language(std::move(language)) {
+ConsoleTranslator::ConsoleTranslator(QString language)
+    : ConsoleTranslator(language, CatalogueFile(language)) {}
+
+ConsoleTranslator::ConsoleTranslator(QString language, const QString& catalogueFile)
+    : m_language(std::move(language)) {
     // The exact file only, no fallback to a shorter name. Never installed in the application:
     // it answers the module's queries and nothing else.
-    const QString file = QStringLiteral(":/translations/zrun_") + m_language + QStringLiteral(".qm");
-    if (QFile::exists(file))
-        (void)m_catalogue.load(file);
+    if (QFile::exists(catalogueFile))
+        (void)m_catalogue.load(catalogueFile);
+}
+
+QString ConsoleTranslator::CatalogueFile(const QString& language) {
+    return QStringLiteral(":/translations/zrun_") + language + QStringLiteral(".qm");
 }
 
 int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, char16_t* buffer,

@@ -15,6 +15,11 @@ public:
     static constexpr const char* kCatalogueContext = "ZRUNSuspects";
 
     explicit ConsoleTranslator(QString language = QStringLiteral("es"));
+    // Answers from a compiled catalogue file (.qm) instead of the one the console holds.
+    ConsoleTranslator(QString language, const QString& catalogueFile);
+
+    // The catalogue the console holds for a language, among its resources.
+    static QString CatalogueFile(const QString& language);
 
     void Reserved0() override {}
     void Reserved1() override {}

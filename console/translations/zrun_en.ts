@@ -94,14 +94,6 @@
         <source>No</source>
         <translation>No</translation>
     </message>
-    <message>
-        <source>Sí</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>Aceptar</source>
-        <translation>OK</translation>
-    </message>
     <!-- The message window. -->
     <message>
         <source>Ha ocurrido un error inesperado</source>
