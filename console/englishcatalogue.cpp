@@ -11,6 +11,11 @@ QHash<QString, QString> EnglishCatalogue() {
         {"Si alguna vez %s neutraliza un programa que deseas utilizar puedes recuperarlo desde aquí",
          "If %s ever neutralises a program you want to use, you can get it back here"},
         {"Desbloqueando elemento...", "Unblocking item..."},
+        {"Cargando...", "Loading..."},
+        {"No se ha podido obtener la lista de elementos bloqueados. Pulsa F5 para volver a intentarlo.",
+         "The list of blocked items could not be retrieved. Press F5 to try again."},
+        {"Desconocido", "Unknown"},
+        {"Ubicación desconocida", "Unknown location"},
         // Descriptions and the reasons of the unblock warning.
         {"Está bloqueado por ser <b>una aplicación publicitaria</b>.",
          "Blocked for being <b>an adware application</b>."},
