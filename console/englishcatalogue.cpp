@@ -12,8 +12,9 @@ QHash<QString, QString> EnglishCatalogue() {
          "If %s ever neutralises a program you want to use, you can get it back here"},
         {"Desbloqueando elemento...", "Unblocking item..."},
         {"Cargando...", "Loading..."},
-        {"No se ha podido obtener la lista de elementos bloqueados. Pulsa F5 para volver a intentarlo.",
-         "The list of blocked items could not be retrieved. Press F5 to try again."},
+        {"No se ha podido obtener la lista de elementos bloqueados.",
+         "The list of blocked items could not be retrieved."},
+        {"Pulsa F5 para volver a intentarlo.", "Press F5 to try again."},
         {"Desconocido", "Unknown"},
         {"Ubicación desconocida", "Unknown location"},
         // Descriptions and the reasons of the unblock warning.

@@ -23,7 +23,7 @@ namespace {
 
 const QString kEmptyText = QStringLiteral("Si alguna vez ZRUN Antimalware neutraliza un programa que deseas "
                                           "utilizar puedes recuperarlo desde aquí");
-const QString kFailureText = QStringLiteral("No se ha podido obtener la lista de elementos bloqueados. "
+const QString kFailureText = QStringLiteral("No se ha podido obtener la lista de elementos bloqueados.\n"
                                             "Pulsa F5 para volver a intentarlo.");
 const QString kUnknownName = QStringLiteral("Desconocido");
 const QString kUnknownLocation = QStringLiteral("Ubicación desconocida");
@@ -286,10 +286,14 @@ void TestSuspectsStates::f5AfterAFailureFetchesAgain() {
 void TestSuspectsStates::newTextsAreTranslated() {
     Window w({});
     w.f.translation.translator.table.insert(QStringLiteral("Cargando..."), QStringLiteral("Loading..."));
-    w.f.translation.translator.table.insert(kFailureText, QStringLiteral("Failed."));
+    w.f.translation.translator.table.insert(
+        QStringLiteral("No se ha podido obtener la lista de elementos bloqueados."),
+        QStringLiteral("Failed."));
+    w.f.translation.translator.table.insert(QStringLiteral("Pulsa F5 para volver a intentarlo."),
+                                            QStringLiteral("Press F5."));
     QVERIFY(w.f.CreateWindow());
     QCOMPARE(w.label("lblLoadingLw")->text(), QStringLiteral("Loading..."));
-    QCOMPARE(w.label("lblListFailedLw")->text(), QStringLiteral("Failed."));
+    QCOMPARE(w.label("lblListFailedLw")->text(), QStringLiteral("Failed.\nPress F5."));
 }
 
 void TestSuspectsStates::doubleClickOnRemoveRemovesOneItem() {

@@ -117,9 +117,12 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
                                                               "desde aquí")),
                    {controller->ProductName()}));
     lblLoadingLw->setText(TranslateText(m_translator, QStringLiteral("Cargando...")));
-    lblListFailedLw->setText(TranslateText(m_translator, QStringLiteral("No se ha podido obtener la lista de "
-                                                                        "elementos bloqueados. Pulsa F5 para "
-                                                                        "volver a intentarlo.")));
+    // What went wrong and what to do, a line each.
+    lblListFailedLw->setText(
+        TranslateText(m_translator,
+                      QStringLiteral("No se ha podido obtener la lista de elementos bloqueados.")) +
+        QLatin1Char('\n') +
+        TranslateText(m_translator, QStringLiteral("Pulsa F5 para volver a intentarlo.")));
     // 8. The module's window variable and the thread's keyboard and wheel hooks.
     SuspectsForm = this;
     InstallHooks();
