@@ -313,7 +313,7 @@ void TSuspectsForm::LoadPictures() {
     LoadFaces(btnUnBlock, library, kActionFaces);
     LoadFaces(ZRUNButtonNavLeft, library, kNavLeftFaces);
     LoadFaces(ZRUNButtonNavRight, library, kNavRightFaces);
-    m_unknownItemPicture = LoadPngResource(library, kUnknownItemPicture);
+    m_unknownItemPicture = LoadPngResourceForScreen(library, kUnknownItemPicture);
 }
 
 void TSuspectsForm::EnableActions() {
