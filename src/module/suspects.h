@@ -44,6 +44,9 @@ constexpr std::uint32_t kCreateWindow = 0x4009907;
 struct ISuspectsView : ThreadGetSuspectsData::Target {
     virtual void RemoveItemFromView(std::uint32_t key) = 0;
     virtual void RemoveWaitingLayer() = 0;
+    // A fetch went out: until its first page or its failure, the view has nothing to say
+    // about the list.
+    virtual void ListFetchStarted() = 0;
 
 protected:
     ~ISuspectsView() = default;
@@ -107,6 +110,9 @@ public:
     void RequestNextPage(std::uint64_t generation);
     void ListReply(const ReplyEnvelope* envelope, std::uint64_t generation);
     void CancelFetch(bool clearJobs = true);
+    // The first page of the running fetch is taken as lost: the fetch fails, and a reply that
+    // still comes is dropped like one of an older fetch.
+    void GiveUpFirstPage();
     void CancelReply(const ReplyEnvelope* envelope);
     void RequestKind(std::int32_t kind);
     // The history window wants the kinds it shows besides the blocked ones.
@@ -145,6 +151,9 @@ public:
     std::int32_t NextPosition() const { return m_nextPosition; }
     std::uint64_t FetchGeneration() const { return m_fetchGeneration; }
     bool PageInFlight() const { return m_pageInFlight; }
+    bool AwaitingFirstPage() const { return m_awaitingFirstPage; }
+    // The last fetch failed before any page of it came: the view holds no answer of the service.
+    bool ListFetchFailed() const { return m_listFetchFailed; }
 
     static constexpr std::uint32_t kNotSent = 0xFFFFFFFFu;
     static constexpr std::uint32_t kRefused = 0xDF000006u;
@@ -198,6 +207,7 @@ private:
     // Each start of a fetch is a new generation; list replies of an older one are stale.
     std::uint64_t m_fetchGeneration = 0;
     bool m_awaitingFirstPage = false;
+    bool m_listFetchFailed = false;
     QElapsedTimer m_firstPageClock;
     std::int32_t m_requestedPosition = 0;
     // One page request at a time. This stands where a lock was held from a page request to its

@@ -54,8 +54,11 @@ void CSuspects::StartFetch(FetchStart when) {
     ++m_fetchGeneration;
     m_pageInFlight = false; // a page of an older fetch may still come; it is dropped
     m_awaitingFirstPage = true;
+    m_listFetchFailed = false;
     m_firstPageClock.start();
     PostToReceiver(m_messages.WM_GETSUSPECTSDATA, static_cast<std::uintptr_t>(m_fetchGeneration), 0);
+    if (auto* view = SuspectsView())
+        view->ListFetchStarted();
 }
 
 void CSuspects::RequestNextPage(std::uint64_t generation) {
@@ -144,6 +147,9 @@ void CSuspects::RequestFollowUpKinds() {
 }
 
 void CSuspects::FailListReply() {
+    // No page of this fetch came: whatever the view shows is no answer of the service.
+    if (m_itemStore->ResetPending())
+        m_listFetchFailed = true;
     // The items received so far stay: their fill jobs run, then the fill cycle ends.
     CancelFetch(false);
     m_nextPosition = 0;
@@ -194,6 +200,15 @@ void CSuspects::CancelFetch(bool clearJobs) {
     // Pending until the service confirms; only then can no page of that enumeration come.
     if (!sent)
         m_cancelPending = false;
+}
+
+void CSuspects::GiveUpFirstPage() {
+    if (!m_setupDone || !m_awaitingFirstPage)
+        return;
+    ++m_fetchGeneration;
+    m_awaitingFirstPage = false;
+    m_pageInFlight = false;
+    FailListReply();
 }
 
 void CSuspects::CancelReply(const ReplyEnvelope* /*envelope*/) {

@@ -68,6 +68,13 @@ QString DisplayName(const ST_BLELEMENT& element) {
     return FileNamePart(container) + inner;
 }
 
+QString ShownName(const ZrunTranslationSource* translator, const ST_BLELEMENT& element) {
+    const QString name = DisplayName(element);
+    if (!name.isEmpty())
+        return name;
+    return TranslateText(translator, QStringLiteral("Desconocido"));
+}
+
 QString FormatDetectionTime(std::uint64_t fileTime) {
     const qint64 msecs = fileTime >= kFileTimeToUnixEpoch
                              ? static_cast<qint64>((fileTime - kFileTimeToUnixEpoch) / 10000)
@@ -78,9 +85,13 @@ QString FormatDetectionTime(std::uint64_t fileTime) {
            locale.toString(local.time(), TimeWithoutSeconds(locale));
 }
 
-QString ItemHintText(const ST_BLELEMENT& element) {
+QString ItemHintText(const ST_BLELEMENT& element, const ZrunTranslationSource* translator) {
     const QString location =
         QString::fromStdU16String(ExpandSystemPathString(element.location.value_or(u"")));
+    if (location.isEmpty())
+        return EscapeHtml(ShownName(translator, element)) + QLatin1String("<BR>") +
+               EscapeHtml(TranslateText(translator, QStringLiteral("Ubicación desconocida"))) +
+               QLatin1String("<BR>") + EscapeHtml(FormatDetectionTime(element.actionTime));
     return EscapeHtml(DisplayName(element)) + QLatin1String("<BR>") + EscapeHtml(location) +
            QLatin1String("<BR>") + EscapeHtml(FormatDetectionTime(element.actionTime));
 }
@@ -105,7 +116,7 @@ QString WhyBlockedLink(const ZrunTranslationSource* translator, const ST_BLELEME
 
 QString ConfirmationReason(const ZrunTranslationSource* translator, const ST_BLELEMENT& element) {
     return FormatText(TranslateText(translator, QString::fromUtf8(TextsOfType(element.itemType).reason)),
-                      {EscapeHtml(DisplayName(element))});
+                      {EscapeHtml(ShownName(translator, element))});
 }
 
 bool ParseDetectionAnchor(const QString& anchor, std::uint32_t& number) {

@@ -52,6 +52,11 @@ constexpr std::array<std::uint32_t, 3> kNavRightFaces{20174, 20175, 20176};
 
 constexpr int kUnblockDelayMs = 1000;
 constexpr int kScrollRepeatMs = 200;
+// A first page quicker than this never shows the loading text.
+constexpr int kLoadingDelayMs = 500;
+const QColor kLoadingColour(0xB4, 0xB4, 0xB4);
+// The picture of a tile whose item has no picture of its own: the blocked-item shield.
+constexpr std::uint32_t kUnknownItemPicture = 20154;
 
 // The one-pixel outline around the carousel's frame.
 class ShapeFrame final : public QWidget {
@@ -111,6 +116,13 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
                                                               "que deseas utilizar puedes recuperarlo "
                                                               "desde aquí")),
                    {controller->ProductName()}));
+    lblLoadingLw->setText(TranslateText(m_translator, QStringLiteral("Cargando...")));
+    // What went wrong and what to do, a line each.
+    lblListFailedLw->setText(
+        TranslateText(m_translator,
+                      QStringLiteral("No se ha podido obtener la lista de elementos bloqueados.")) +
+        QLatin1Char('\n') +
+        TranslateText(m_translator, QStringLiteral("Pulsa F5 para volver a intentarlo.")));
     // 8. The module's window variable and the thread's keyboard and wheel hooks.
     SuspectsForm = this;
     InstallHooks();
@@ -139,11 +151,17 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
     EnableActions();
     // 17.
     m_updateMessage = platform::RegisterWindowMessage(kUpdateWindowMessage);
+    // A window that replaces another during a fetch waits for that fetch's first page.
+    if (controller->AwaitingFirstPage())
+        ListFetchStarted();
 }
 
 TSuspectsForm::~TSuspectsForm() {
     TimerUnblock->stop();
     TimerScrolling->stop();
+    TimerLoading->stop();
+    TimerListTimeout->stop();
+    TimerActionHold->stop();
     if (platform::ScreenCursor() != platform::kCursorDefault)
         platform::SetScreenCursor(platform::kCursorDefault);
     lwSuspects2->ClearItems();
@@ -209,6 +227,19 @@ void TSuspectsForm::BuildLayout() {
     lblEmptyLw->setWordWrap(true);
     lblEmptyLw->setFont(Verdana(11));
     WhiteText(lblEmptyLw);
+    // The empty text is an answer of the service: none is shown before it came.
+    pnlEmptyLw->hide();
+    lblLoadingLw = Make<QLabel>(pnlListView, "lblLoadingLw", {24, 25, 472, 41});
+    lblLoadingLw->setAlignment(Qt::AlignCenter);
+    lblLoadingLw->setFont(Verdana(11));
+    TextColour(lblLoadingLw, kLoadingColour);
+    lblLoadingLw->hide();
+    lblListFailedLw = Make<QLabel>(pnlListView, "lblListFailedLw", {24, 25, 472, 41});
+    lblListFailedLw->setAlignment(Qt::AlignCenter);
+    lblListFailedLw->setWordWrap(true);
+    lblListFailedLw->setFont(Verdana(11));
+    WhiteText(lblListFailedLw);
+    lblListFailedLw->hide();
 
     pnlInformation = Make<TZRUNTransPanel>(Panel1, "pnlInformation", {0, 89, kClientWidth, 89});
     lblInformation1 = Make<THTMLabel>(pnlInformation, "lblInformation1", {30, 2, kClientWidth - 60, 40});
@@ -227,6 +258,8 @@ void TSuspectsForm::BuildLayout() {
     StyleActionButton(btnRemove);
     connect(btnUnBlock, &TZRUNButton::clicked, this, &TSuspectsForm::btnUnBlockClick);
     connect(btnRemove, &TZRUNButton::clicked, this, &TSuspectsForm::btnRemoveClick);
+    btnUnBlock->installEventFilter(this);
+    btnRemove->installEventFilter(this);
 
     pnlWaitingUnblock = Make<QWidget>(this, "pnlWaitingUnblock", rect());
     Paint(pnlWaitingUnblock, Qt::black);
@@ -254,6 +287,21 @@ void TSuspectsForm::BuildLayout() {
     TimerScrolling->setObjectName(QStringLiteral("TimerScrolling"));
     TimerScrolling->setInterval(kScrollRepeatMs);
     connect(TimerScrolling, &QTimer::timeout, this, &TSuspectsForm::TimerScrollingTimer);
+    TimerLoading = new QTimer(this);
+    TimerLoading->setObjectName(QStringLiteral("TimerLoading"));
+    TimerLoading->setSingleShot(true);
+    TimerLoading->setInterval(kLoadingDelayMs);
+    connect(TimerLoading, &QTimer::timeout, this, &TSuspectsForm::TimerLoadingTimer);
+    TimerListTimeout = new QTimer(this);
+    TimerListTimeout->setObjectName(QStringLiteral("TimerListTimeout"));
+    TimerListTimeout->setSingleShot(true);
+    TimerListTimeout->setInterval(static_cast<int>(CSuspects::kFirstPageGiveUpMs));
+    connect(TimerListTimeout, &QTimer::timeout, this, &TSuspectsForm::TimerListTimeoutTimer);
+    TimerActionHold = new QTimer(this);
+    TimerActionHold->setObjectName(QStringLiteral("TimerActionHold"));
+    TimerActionHold->setSingleShot(true);
+    TimerActionHold->setInterval(QApplication::doubleClickInterval());
+    connect(TimerActionHold, &QTimer::timeout, this, &TSuspectsForm::TimerActionHoldTimer);
 }
 
 void TSuspectsForm::LoadPictures() {
@@ -265,10 +313,11 @@ void TSuspectsForm::LoadPictures() {
     LoadFaces(btnUnBlock, library, kActionFaces);
     LoadFaces(ZRUNButtonNavLeft, library, kNavLeftFaces);
     LoadFaces(ZRUNButtonNavRight, library, kNavRightFaces);
+    m_unknownItemPicture = LoadPngResourceForScreen(library, kUnknownItemPicture);
 }
 
 void TSuspectsForm::EnableActions() {
-    const bool enabled = m_controller->ActionsEnabled();
+    const bool enabled = m_controller->ActionsEnabled() && !TimerActionHold->isActive();
     btnUnBlock->setEnabled(enabled);
     btnRemove->setEnabled(enabled);
 }
@@ -292,6 +341,14 @@ bool TSuspectsForm::event(QEvent* event) {
         break;
     }
     return QWidget::event(event);
+}
+
+bool TSuspectsForm::eventFilter(QObject* watched, QEvent* event) {
+    // The second press of a double click on an action is no new request: the first press
+    // acted already, maybe on an item that has left the view since.
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == btnRemove || watched == btnUnBlock))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 bool TSuspectsForm::WndProc(platform::WindowMessage& message) {
@@ -377,10 +434,13 @@ void TSuspectsForm::ResetViews() {
         lwSuspects2->SetSelectedIndex(0);
     }
     TimerScrolling->stop();
+    TimerActionHold->stop();
+    EndLoading();
     m_positions.clear();
     pnlInformation->hide();
     lwSuspects2->show();
     pnlEmptyLw->hide();
+    lblListFailedLw->hide();
     ZRUNButtonNavLeft->show();
     ZRUNButtonNavRight->show();
     PostToHistory(m_controller->Messages().WM_RESETVIEWS, 0, 0);
@@ -417,19 +477,69 @@ void TSuspectsForm::FillData(std::int32_t first, std::int32_t end) {
 }
 
 void TSuspectsForm::EndFillData() {
-    if (lwSuspects2->Count() == 0)
-        ShowEmptyState();
+    // The end of a fetch that a newer one replaced says nothing: the newer one is awaited.
+    if (!m_controller->AwaitingFirstPage()) {
+        EndLoading();
+        if (lwSuspects2->Count() == 0) {
+            // A list that could not be fetched is not an empty one.
+            if (m_controller->ListFetchFailed())
+                ShowFailureState();
+            else
+                ShowEmptyState();
+        }
+    }
     PostToHistory(m_controller->Messages().WM_ENDFILLDATA, 0, 0);
 }
 
 void TSuspectsForm::ShowEmptyState() {
+    ShowListMessage(pnlEmptyLw);
+}
+
+void TSuspectsForm::ShowFailureState() {
+    ShowListMessage(lblListFailedLw);
+}
+
+void TSuspectsForm::ShowListMessage(QWidget* message) {
     pnlInformation->hide();
     ZRUNButtonNavLeft->hide();
     ZRUNButtonNavRight->hide();
     lwSuspects2->hide();
-    pnlEmptyLw->show();
-    pnlEmptyLw->raise();
+    EndLoading();
+    for (QWidget* other : {static_cast<QWidget*>(pnlEmptyLw), static_cast<QWidget*>(lblListFailedLw)})
+        other->setVisible(other == message);
+    message->raise();
     m_selectedKey = -1;
+}
+
+void TSuspectsForm::ListFetchStarted() {
+    TimerListTimeout->start();
+    // Items on show stay until the first page of the new list replaces them.
+    if (lwSuspects2->Count() > 0)
+        return;
+    pnlEmptyLw->hide();
+    lblListFailedLw->hide();
+    if (!lblLoadingLw->isVisible())
+        TimerLoading->start();
+}
+
+void TSuspectsForm::EndLoading() {
+    TimerLoading->stop();
+    TimerListTimeout->stop();
+    lblLoadingLw->hide();
+}
+
+void TSuspectsForm::TimerLoadingTimer() {
+    TimerLoading->stop();
+    if (lwSuspects2->Count() > 0 || !m_controller->AwaitingFirstPage())
+        return;
+    lblLoadingLw->show();
+    lblLoadingLw->raise();
+}
+
+void TSuspectsForm::TimerListTimeoutTimer() {
+    TimerListTimeout->stop();
+    // The service took the request and never answered: the fetch has failed.
+    m_controller->GiveUpFirstPage();
 }
 
 const stBlaElements* TSuspectsForm::EntryOfPosition(int position) const {
@@ -624,8 +734,24 @@ void TSuspectsForm::RemoveItemFromView(std::uint32_t key) {
         ShowEmptyState();
         return;
     }
+    const std::int32_t removedKey = m_selectedKey;
     lwSuspects2->SetSelectedIndex(0);
     lwSuspects2ItemSelect(0);
+    // Another item is described where the removed one was: a click meant for the removed one
+    // (the second of a double click) must not act on it before the user could read it.
+    if (m_selectedKey != removedKey)
+        HoldActions();
+}
+
+void TSuspectsForm::HoldActions() {
+    TimerActionHold->start();
+    EnableActions();
+}
+
+void TSuspectsForm::TimerActionHoldTimer() {
+    TimerActionHold->stop();
+    if (m_selectedKey >= 0 && pnlWaitingUnblock->isHidden() && !TimerUnblock->isActive())
+        EnableActions();
 }
 
 void TSuspectsForm::RemoveAllItems() {
@@ -633,7 +759,9 @@ void TSuspectsForm::RemoveAllItems() {
     if (!m_controller->ActionsEnabled() || !m_controller->RemoveAll())
         return;
     ResetViews();
-    EndFillData();
+    // The service is asked to remove everything: the list is empty, whatever the last fetch did.
+    ShowEmptyState();
+    PostToHistory(m_controller->Messages().WM_ENDFILLDATA, 0, 0);
 }
 
 // Carousel.
@@ -644,7 +772,7 @@ void TSuspectsForm::lwSuspects2ItemZoomIn(int /*index*/, bool& allow) {
 
 void TSuspectsForm::lwSuspects2ItemHint(int index, QString& hint) {
     if (const stBlaElements* entry = EntryOfPosition(index))
-        hint = ItemHintText(entry->element);
+        hint = ItemHintText(entry->element, m_translator);
 }
 
 void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRectF& rect) {
@@ -668,6 +796,12 @@ void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRec
         const int left = static_cast<int>(rect.x() + (rect.width() - size.width()) * 0.5);
         const int top = static_cast<int>(rect.y() + imageTop);
         painter.drawPixmap(left, top, pixmap);
+    } else if (!m_unknownItemPicture.isNull()) {
+        // No picture of its own (no location, or a file that is gone): never a blank tile.
+        const QRectF target(rect.x() + (rect.width() - imageSize) * 0.5, rect.y() + imageTop, imageSize,
+                            imageSize);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, m_unknownItemPicture);
     }
     QFont font = lwSuspects2->font();
     font.setStyleStrategy(QFont::PreferAntialias);
@@ -676,8 +810,8 @@ void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRec
                                                                : Qt::white);
     const QRectF textRect(rect.x() + 2, rect.y() + imageTop + imageSize + 2, rect.width() - 4,
                           rect.height() - imageTop - imageSize - 2);
-    const QString name = painter.fontMetrics().elidedText(DisplayName(entry->element), Qt::ElideRight,
-                                                          static_cast<int>(textRect.width()));
+    const QString name = painter.fontMetrics().elidedText(ShownName(m_translator, entry->element),
+                                                          Qt::ElideRight, static_cast<int>(textRect.width()));
     painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, name);
     painter.restore();
 }

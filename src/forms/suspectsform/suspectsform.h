@@ -4,6 +4,7 @@
 #include "module/suspects.h"
 #include "platform/hooks.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -53,6 +54,7 @@ public:
     void EndFillData() override;
     void RemoveItemFromView(std::uint32_t key) override;
     void RemoveWaitingLayer() override;
+    void ListFetchStarted() override;
     // The hidden remove-all key.
     void RemoveAllItems();
 
@@ -65,6 +67,9 @@ public:
     void btnUnBlockClick();
     void btnRemoveClick();
     void TimerUnblockTimer();
+    void TimerLoadingTimer();
+    void TimerListTimeoutTimer();
+    void TimerActionHoldTimer();
     void lwSuspects2ItemSelect(int index);
     void lwSuspects2ItemHint(int index, QString& hint);
     void lwSuspects2ItemZoomIn(int index, bool& allow);
@@ -81,6 +86,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -91,8 +97,12 @@ private:
     bool WndProc(platform::WindowMessage& message);
     void PostToHistory(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
     void ShowEmptyState();
+    void ShowFailureState();
+    void ShowListMessage(QWidget* message);
+    void EndLoading();
     void ShowDescription(const ST_BLELEMENT& element);
     void EnableActions();
+    void HoldActions();
     void StartUnblock(const stItemRef& item);
     void ShowWaitingLayer();
     void KeepHighlightOnDescribedItem();
@@ -130,6 +140,8 @@ private:
     TZRUNButton* ZRUNButtonNavRight = nullptr;
     TZRUNTransPanel* pnlEmptyLw = nullptr;
     QLabel* lblEmptyLw = nullptr;
+    QLabel* lblLoadingLw = nullptr;
+    QLabel* lblListFailedLw = nullptr;
     TZRUNTransPanel* pnlInformation = nullptr;
     THTMLabel* lblInformation1 = nullptr;
     TZRUNTransPanel* pnlButtons = nullptr;
@@ -143,6 +155,10 @@ private:
     TZRUNTransForm* ZRUNTransForm1 = nullptr;
     QTimer* TimerUnblock = nullptr;
     QTimer* TimerScrolling = nullptr;
+    QTimer* TimerLoading = nullptr;
+    QTimer* TimerListTimeout = nullptr;
+    QTimer* TimerActionHold = nullptr;
+    QImage m_unknownItemPicture;
 
     QPointer<TfrmTT1> m_sharedTooltip;
     QPointer<TTooltipFormRight> m_tooltipRight;
