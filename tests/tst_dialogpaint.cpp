@@ -3,9 +3,9 @@
 // their real modal loops.
 //
 // Headless, the controls' colours and the windows' own pictures are checked. Under a real X
-// server (CTest runs this without a window manager and under openbox) the screen itself is read
-// right after the window's first expose: the window's colour rather than black, white text, and
-// the rounded corners showing the desktop behind.
+// server (CTest runs this without a window manager and under openbox) the screen itself is read:
+// the first picture of the window there has the window's colour rather than black, white text,
+// and the rounded corners showing the desktop behind.
 
 #include "forms/suspectsactionform/suspectsactionform.h"
 #include "forms/uformmessage/uformmessage.h"
