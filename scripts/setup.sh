@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-l10n-tools
-    xvfb xauth tzdata fonts-dejavu-core adwaita-icon-theme
+    xvfb xauth openbox tzdata fonts-dejavu-core adwaita-icon-theme
     libbenchmark-dev clang libclang-rt-14-dev
     dpkg-dev desktop-file-utils
 )

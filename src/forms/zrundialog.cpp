@@ -51,6 +51,9 @@ TZRUNDialog::TZRUNDialog(QWidget* owner, const Chrome& chrome)
     lblCaption = new QLabel(pnlCaption);
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
     lblCaption->setFont(formkit::Verdana(12));
+    // Under a host's style sheet the dialog's palette does not reach its controls: each text
+    // takes its colour itself.
+    formkit::WhiteText(lblCaption);
     lblCaption->setTextFormat(Qt::PlainText);
     lblCaption->setAttribute(Qt::WA_TransparentForMouseEvents);
     lblCaption->move(8, 6);
@@ -123,6 +126,7 @@ THTMLabel* TZRUNDialog::MakeLine(QWidget* parent, const char* name, int width) {
     auto* label = new THTMLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setFont(formkit::Verdana(11));
+    formkit::WhiteText(label);
     label->setGeometry(0, 0, width, 13);
     label->SetAutoHeight(true);
     return label;
@@ -138,7 +142,9 @@ void TZRUNDialog::FitToContent(int contentHeight) {
     const int width = m_chrome.clientWidth;
     PanelContent->setGeometry(0, kCaptionHeight, width, contentHeight);
     pnlButtons->setGeometry(0, PanelContent->geometry().bottom() + 1, width, m_chrome.buttonRowHeight);
-    resize(width, pnlButtons->geometry().bottom() + 1);
+    // The window system is told the final size before the window is mapped, and that it
+    // keeps it: a window manager has no resize of its own to make.
+    setFixedSize(width, pnlButtons->geometry().bottom() + 1);
     // A hidden window gets its resize event only when shown; its mask is wanted before.
     setMask(TZRUNBorder::RoundedWindowRegion(size(), TZRUNBorder::kFrameCornerRadius));
     CentreOnScreen();
