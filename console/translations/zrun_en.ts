@@ -233,5 +233,26 @@
         <source>&lt;B&gt;%s recomienda no deshacer esta acción&lt;/B&gt; ya que podría resultar muy perjudicial para el funcionamiento de tu PC y la integridad de tus archivos.</source>
         <translation>&lt;B&gt;%s recommends not undoing this action&lt;/B&gt;: it could seriously harm your PC and the integrity of your files.</translation>
     </message>
+    <!-- The suspects window's loading, failure and unknown names. -->
+    <message>
+        <source>Cargando...</source>
+        <translation>Loading...</translation>
+    </message>
+    <message>
+        <source>No se ha podido obtener la lista de elementos bloqueados.</source>
+        <translation>The list of blocked items could not be retrieved.</translation>
+    </message>
+    <message>
+        <source>Pulsa F5 para volver a intentarlo.</source>
+        <translation>Press F5 to try again.</translation>
+    </message>
+    <message>
+        <source>Desconocido</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>Ubicación desconocida</source>
+        <translation>Unknown location</translation>
+    </message>
 </context>
 </TS>
