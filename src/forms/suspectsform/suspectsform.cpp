@@ -16,6 +16,7 @@
 #include "forms/tt1/tooltipformleft.h"
 #include "forms/tt1/tooltipformright.h"
 #include "forms/tt1/tt1.h"
+#include "forms/visibletext.h"
 #include "i18n/utranslate.h"
 #include "module/formvars.h"
 #include "module/suspects.h"
@@ -105,12 +106,13 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
     lblShowHistorySuspects->SetHTMLText(
         TranslateText(m_translator, QStringLiteral("<a href=\"#\">Restaurar archivos neutralizados...</a>")));
     pnlInformation->hide();
-    // 7. The empty-state text names the product.
+    // 7. The empty-state text names the product; the host's name is text, never markup.
+    lblEmptyLw->setTextFormat(Qt::PlainText);
     lblEmptyLw->setText(
         FormatText(TranslateText(m_translator, QStringLiteral("Si alguna vez %s neutraliza un programa "
                                                               "que deseas utilizar puedes recuperarlo "
                                                               "desde aquí")),
-                   {controller->ProductName()}));
+                   {VisibleText(controller->ProductName())}));
     // 8. The module's window variable and the thread's keyboard and wheel hooks.
     SuspectsForm = this;
     InstallHooks();
@@ -547,7 +549,7 @@ void TSuspectsForm::btnUnBlockClick() {
         TranslateText(t, QStringLiteral("<B>%s recomienda no desbloquear éste elemento</B> ya que podría "
                                         "resultar muy perjudicial para el funcionamiento de tu PC y la "
                                         "integridad de tus archivos.")),
-        {EscapeHtml(m_controller->LabName())});
+        {VisibleMarkup(m_controller->LabName())});
     const QString third = TranslateText(t, QStringLiteral("¿Deseas ignorar la recomendación y continuar?"));
     const QString accept = TranslateText(t, QStringLiteral("Sí, deseo continuar"));
     const QString cancel = TranslateText(t, QStringLiteral("No"));
@@ -644,7 +646,7 @@ void TSuspectsForm::lwSuspects2ItemZoomIn(int /*index*/, bool& allow) {
 
 void TSuspectsForm::lwSuspects2ItemHint(int index, QString& hint) {
     if (const stBlaElements* entry = EntryOfPosition(index))
-        hint = ItemHintText(entry->element);
+        hint = tooltips::TextOnlyHint(ItemHintText(entry->element));
 }
 
 void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRectF& rect) {
@@ -676,8 +678,8 @@ void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRec
                                                                : Qt::white);
     const QRectF textRect(rect.x() + 2, rect.y() + imageTop + imageSize + 2, rect.width() - 4,
                           rect.height() - imageTop - imageSize - 2);
-    const QString name = painter.fontMetrics().elidedText(DisplayName(entry->element), Qt::ElideRight,
-                                                          static_cast<int>(textRect.width()));
+    const QString name = painter.fontMetrics().elidedText(VisibleText(DisplayName(entry->element)),
+                                                          Qt::ElideRight, static_cast<int>(textRect.width()));
     painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, name);
     painter.restore();
 }
