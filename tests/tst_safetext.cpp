@@ -352,7 +352,8 @@ void TestSafeText::historyCellsShowTheMarks() {
 void TestSafeText::historyHintShowsTheMarks() {
     history::Window h;
     ST_BLELEMENT e = history::Element(1);
-    e.location = u"C:\\Users\\ana\\" + QString(80, 'x').toStdU16String() + u"\\" + kSpoofed.toStdU16String();
+    // A '^' too, which a hint would otherwise read as the start of its parts.
+    e.location = u"C:\\Users\\an^a\\" + QString(80, 'x').toStdU16String() + u"\\" + kSpoofed.toStdU16String();
     h.LoadAll({e});
     TAdvStringGrid* grid = h.grid();
     const QRect cell = grid->visualRect(grid->model()->index(0, 1));
@@ -360,6 +361,7 @@ void TestSafeText::historyHintShowsTheMarks() {
     QTest::mouseMove(grid->viewport(), cell.center());
     const QString hint = tooltips::SplitHint(grid->toolTip()).text;
     const QString plain = HtmlToPlainText(hint);
+    QVERIFY2(plain.startsWith(QStringLiteral("C:\\Users\\an^a\\")), qPrintable(plain));
     QVERIFY2(plain.endsWith(QStringLiteral("\\") + kSpoofedShown), qPrintable(plain));
     QVERIFY(!plain.contains(QChar(0x202E)));
 }
@@ -418,8 +420,8 @@ void TestSafeText::hintOfALongPathStaysOnTheScreen() {
     Suspects w({ElementAt(path.toStdU16String())});
     QTRY_COMPARE(w.carousel()->Count(), 1);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    // The window low on the screen, where the hint opens above the cursor.
-    w.f.parent.move(area.left() + 100, area.bottom() - w.f.parent.height() - 40);
+    // The carousel halfway down the screen: the hint opens above the cursor, in half the screen.
+    w.f.parent.move(area.left() + 100, area.top() + area.height() / 2 - 100);
     QCoreApplication::processEvents();
 
     TSmoothImageList* carousel = w.carousel();
