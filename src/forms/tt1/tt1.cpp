@@ -198,6 +198,7 @@ void TfrmTT1::ShowAt(const QString& text, int direction, int x, int y) {
                      kExtraWindowHeight);
 
     // 7. The anchor corner of the frame goes to (x, y).
+    const QPoint anchor(x, y);
     QRect outer;
     wndBorder->GetRect(outer);
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));
@@ -208,7 +209,7 @@ void TfrmTT1::ShowAt(const QString& text, int direction, int x, int y) {
 
     // 8. Shown on top, never activated, and wholly on the screen it opens on (a long text
     // would otherwise run off its edge); the hide delay counts from now.
-    move(OnScreen(QRect(QPoint(x, y), size())));
+    move(OnScreen(QRect(QPoint(x, y), size()), anchor));
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         UpdateShape();
     show();
@@ -234,10 +235,8 @@ void TfrmTT1::Hide() {
     }
 }
 
-QPoint TfrmTT1::OnScreen(const QRect& wanted) {
-    QScreen* screen = QGuiApplication::screenAt(wanted.topLeft());
-    if (!screen)
-        screen = QGuiApplication::screenAt(wanted.center());
+QPoint TfrmTT1::OnScreen(const QRect& wanted, const QPoint& anchor) {
+    QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
