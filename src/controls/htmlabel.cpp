@@ -57,6 +57,10 @@ QString THTMLabel::ToRichText(const QString& html) {
                                           QRegularExpression::DotMatchesEverythingOption);
     text.remove(lower);
     text.remove(upper);
+    // The module's texts never hold pictures: one that comes with data would be read from disk.
+    static const QRegularExpression picture(QStringLiteral("<img\\b[^>]*>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    text.remove(picture);
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }

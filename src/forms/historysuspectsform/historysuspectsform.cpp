@@ -9,6 +9,7 @@
 #include "forms/formkit.h"
 #include "forms/suspectsactionform/suspectsactionform.h"
 #include "forms/suspectsform/itemdescription.h"
+#include "forms/visibletext.h"
 #include "i18n/utranslate.h"
 #include "module/formvars.h"
 #include "module/suspects.h"
@@ -716,7 +717,8 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
     row.detectionId = e.detectionId;
     row.actionTime = e.actionTime;
     row.location = QString::fromStdU16String(e.location.value_or(u""));
-    row.shownLocation = QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u"")));
+    row.shownLocation =
+        VisibleText(QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u""))));
     row.timeText = FormatDetectionTime(e.actionTime);
     row.actionText = BuildActionText(e.category, e.itemType, e.flags);
     row.locationKey = SortKeyOf(m_locationSortKeys, row.location);
@@ -724,8 +726,8 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
 
 void THistorySuspectsForm::UpdateSearchText(HistoryRow& row) {
     const QString plain = HtmlToPlainText(row.actionText);
-    row.searchText =
-        (plain + kSearchSeparator + row.location + kSearchSeparator + row.timeText).toCaseFolded();
+    row.searchText = (plain + kSearchSeparator + VisibleText(row.location) + kSearchSeparator + row.timeText)
+                         .toCaseFolded();
     row.actionKey = SortKeyOf(m_actionSortKeys, plain);
 }
 
@@ -775,7 +777,7 @@ bool THistorySuspectsForm::AppendDetectionLink(QString& text, std::uint32_t dete
         return false;
     // The name comes from the service: it is text, never markup.
     text += QStringLiteral(" <A href=\"") + QString::number(informationId) + QStringLiteral("\">") +
-            EscapeHtml(name) + QStringLiteral("</A>");
+            VisibleMarkup(name) + QStringLiteral("</A>");
     return true;
 }
 
@@ -943,12 +945,12 @@ void THistorySuspectsForm::AdvStringGridSuspectsGridHint(int row, int col, QStri
     if (col == 0)
         full = r->actionText;
     else if (col == 1)
-        full = EscapeHtml(r->location);
+        full = VisibleMarkup(ShortenMiddle(r->location, kLongestHintText));
     else if (col == 2)
         full = r->timeText;
     grid->SetCells(col, row, full);
     if (!full.isEmpty() && grid->CellTextExtent(col, row).width() > grid->ColWidth(col)) {
-        hint = full;
+        hint = tooltips::TextOnlyHint(full);
     } else if (col == 0 && m_anchorHintPending) {
         hint = m_showDetailsText;
         m_anchorHintPending = false;
@@ -1484,7 +1486,7 @@ QString THistorySuspectsForm::ConfirmationLine(const stBlaElements& entry) const
     const QString path =
         ShortenPath(QString::fromStdU16String(ExpandSystemPathString(entry.element.location.value_or(u""))));
     return FormatText(TranslateText(m_translator, QStringLiteral("%s \"%s\" en el archivo %s.")),
-                      {action, EscapeHtml(name), EscapeHtml(path)});
+                      {action, VisibleMarkup(name), VisibleMarkup(path)});
 }
 
 int THistorySuspectsForm::Confirm(const QString& title, const QString& first, const QString& second,
@@ -1540,7 +1542,7 @@ void THistorySuspectsForm::btnUndoActionClick() {
             t, QStringLiteral("<B>%s recomienda no deshacer esta acción</B> ya que podría resultar muy "
                               "perjudicial para el funcionamiento de tu PC y la integridad de tus "
                               "archivos.")),
-        {EscapeHtml(m_controller->LabName())});
+        {VisibleMarkup(m_controller->LabName())});
     QPointer<THistorySuspectsForm> self(this);
     const int result = Confirm(TranslateText(t, QStringLiteral("Deshacer acción")), first, second, true);
     if (!self || result != TSuspectsActionForm::kAccepted)

@@ -1,6 +1,7 @@
 #include "forms/suspectsform/itemdescription.h"
 
 #include "comm/store/blelement.h"
+#include "forms/visibletext.h"
 #include "i18n/utranslate.h"
 #include "support/htmltext.h"
 #include "support/systempath.h"
@@ -89,11 +90,13 @@ QString ItemHintText(const ST_BLELEMENT& element, const ZrunTranslationSource* t
     const QString location =
         QString::fromStdU16String(ExpandSystemPathString(element.location.value_or(u"")));
     if (location.isEmpty())
-        return EscapeHtml(ShownName(translator, element)) + QLatin1String("<BR>") +
+        return VisibleMarkup(ShortenMiddle(ShownName(translator, element), kLongestHintText)) +
+               QLatin1String("<BR>") +
                EscapeHtml(TranslateText(translator, QStringLiteral("Ubicación desconocida"))) +
                QLatin1String("<BR>") + EscapeHtml(FormatDetectionTime(element.actionTime));
-    return EscapeHtml(DisplayName(element)) + QLatin1String("<BR>") + EscapeHtml(location) +
-           QLatin1String("<BR>") + EscapeHtml(FormatDetectionTime(element.actionTime));
+    return VisibleMarkup(ShortenMiddle(DisplayName(element), kLongestHintText)) + QLatin1String("<BR>") +
+           VisibleMarkup(ShortenMiddle(location, kLongestHintText)) + QLatin1String("<BR>") +
+           EscapeHtml(FormatDetectionTime(element.actionTime));
 }
 
 QString DescriptionText(const ZrunTranslationSource* translator, const ST_BLELEMENT& element,
@@ -103,7 +106,7 @@ QString DescriptionText(const ZrunTranslationSource* translator, const ST_BLELEM
             TranslateText(translator, QStringLiteral("Está bloqueado porque <b>podría estar infectado por "
                                                      "un virus</b> y se ha enviado al laboratorio de %s "
                                                      "para analizarlo en detalle.")),
-            {EscapeHtml(labName)});
+            {VisibleMarkup(labName)});
     }
     return TranslateText(translator, QString::fromUtf8(TextsOfType(element.itemType).description));
 }
@@ -116,7 +119,7 @@ QString WhyBlockedLink(const ZrunTranslationSource* translator, const ST_BLELEME
 
 QString ConfirmationReason(const ZrunTranslationSource* translator, const ST_BLELEMENT& element) {
     return FormatText(TranslateText(translator, QString::fromUtf8(TextsOfType(element.itemType).reason)),
-                      {EscapeHtml(ShownName(translator, element))});
+                      {VisibleMarkup(ShownName(translator, element))});
 }
 
 bool ParseDetectionAnchor(const QString& anchor, std::uint32_t& number) {

@@ -16,6 +16,7 @@
 #include "forms/tt1/tooltipformleft.h"
 #include "forms/tt1/tooltipformright.h"
 #include "forms/tt1/tt1.h"
+#include "forms/visibletext.h"
 #include "i18n/utranslate.h"
 #include "module/formvars.h"
 #include "module/suspects.h"
@@ -110,12 +111,13 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
     lblShowHistorySuspects->SetHTMLText(
         TranslateText(m_translator, QStringLiteral("<a href=\"#\">Restaurar archivos neutralizados...</a>")));
     pnlInformation->hide();
-    // 7. The empty-state text names the product.
+    // 7. The empty-state text names the product; the host's name is text, never markup.
+    lblEmptyLw->setTextFormat(Qt::PlainText);
     lblEmptyLw->setText(
         FormatText(TranslateText(m_translator, QStringLiteral("Si alguna vez %s neutraliza un programa "
                                                               "que deseas utilizar puedes recuperarlo "
                                                               "desde aquí")),
-                   {controller->ProductName()}));
+                   {VisibleText(controller->ProductName())}));
     lblLoadingLw->setText(TranslateText(m_translator, QStringLiteral("Cargando...")));
     // What went wrong and what to do, a line each.
     lblListFailedLw->setText(
@@ -657,7 +659,7 @@ void TSuspectsForm::btnUnBlockClick() {
         TranslateText(t, QStringLiteral("<B>%s recomienda no desbloquear éste elemento</B> ya que podría "
                                         "resultar muy perjudicial para el funcionamiento de tu PC y la "
                                         "integridad de tus archivos.")),
-        {EscapeHtml(m_controller->LabName())});
+        {VisibleMarkup(m_controller->LabName())});
     const QString third = TranslateText(t, QStringLiteral("¿Deseas ignorar la recomendación y continuar?"));
     const QString accept = TranslateText(t, QStringLiteral("Sí, deseo continuar"));
     const QString cancel = TranslateText(t, QStringLiteral("No"));
@@ -772,7 +774,7 @@ void TSuspectsForm::lwSuspects2ItemZoomIn(int /*index*/, bool& allow) {
 
 void TSuspectsForm::lwSuspects2ItemHint(int index, QString& hint) {
     if (const stBlaElements* entry = EntryOfPosition(index))
-        hint = ItemHintText(entry->element, m_translator);
+        hint = tooltips::TextOnlyHint(ItemHintText(entry->element, m_translator));
 }
 
 void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRectF& rect) {
@@ -810,8 +812,9 @@ void TSuspectsForm::lwSuspects2ItemDraw(QPainter& painter, int index, const QRec
                                                                : Qt::white);
     const QRectF textRect(rect.x() + 2, rect.y() + imageTop + imageSize + 2, rect.width() - 4,
                           rect.height() - imageTop - imageSize - 2);
-    const QString name = painter.fontMetrics().elidedText(ShownName(m_translator, entry->element),
-                                                          Qt::ElideRight, static_cast<int>(textRect.width()));
+    const QString name =
+        painter.fontMetrics().elidedText(VisibleText(ShownName(m_translator, entry->element)), Qt::ElideRight,
+                                         static_cast<int>(textRect.width()));
     painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, name);
     painter.restore();
 }

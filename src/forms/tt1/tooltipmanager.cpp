@@ -183,6 +183,10 @@ TZrHintPlacement SplitHint(const QString& hintText) {
     return parts;
 }
 
+QString TextOnlyHint(const QString& text) {
+    return text.contains(kSeparator) ? QString(2, kSeparator) + text : text;
+}
+
 TZrHintPlacement ComputePlacement(const QPoint& cursor, const QRect& workArea, const QString& hintText,
                                   const QList<TZrToolTipFormInfo>& windows) {
     const auto& state = State();

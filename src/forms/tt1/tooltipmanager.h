@@ -92,6 +92,8 @@ bool HookInstalled();
 QList<TZrToolTipFormInfo> TooltipWindows();
 // Splits a hint text into its parts: "C", "A^C" or "A^B^C".
 TZrHintPlacement SplitHint(const QString& hintText);
+// A hint text that is only text: a '^' of a name or path in it is never read as a separator.
+QString TextOnlyHint(const QString& text);
 // Scores the four sides for a cursor position within a screen's work area, reads the hint's
 // placement letters and chooses among the windows given, the way the show-hint handler does.
 TZrHintPlacement ComputePlacement(const QPoint& cursor, const QRect& workArea, const QString& hintText,

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
@@ -195,10 +196,9 @@ void TfrmTT1::ShowAt(const QString& text, int direction, int x, int y) {
     resizeClient(std::max(m_minWidth, background.width() - (available.width() - label.width())),
                  std::max(m_minHeight, background.height() - (available.height() - label.height())) +
                      kExtraWindowHeight);
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        UpdateShape();
 
     // 7. The anchor corner of the frame goes to (x, y).
+    const QPoint anchor(x, y);
     QRect outer;
     wndBorder->GetRect(outer);
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));
@@ -207,8 +207,11 @@ void TfrmTT1::ShowAt(const QString& text, int direction, int x, int y) {
     if (direction == 2 || direction == 3)
         y -= outer.height() - (topLeft.y() - outer.top());
 
-    // 8. Shown on top, never activated; the hide delay counts from now.
-    move(x, y);
+    // 8. Shown on top, never activated, and wholly on the screen it opens on (a long text
+    // would otherwise run off its edge); the hide delay counts from now.
+    move(OnScreen(QRect(QPoint(x, y), size()), anchor));
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        UpdateShape();
     show();
     m_hideStart = Now();
     timHideToolTip->start();
@@ -230,6 +233,22 @@ void TfrmTT1::Hide() {
         hide();
         tooltips::ClearCurrentOwner();
     }
+}
+
+QPoint TfrmTT1::OnScreen(const QRect& wanted, const QPoint& anchor) {
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return wanted.topLeft();
+    const QRect area = screen->availableGeometry();
+    if (wanted.width() > area.width() || wanted.height() > area.height()) {
+        resize(std::min(wanted.width(), area.width()), std::min(wanted.height(), area.height()));
+        LayOutClient();
+    }
+    const int x = std::clamp(wanted.left(), area.left(), area.left() + area.width() - width());
+    const int y = std::clamp(wanted.top(), area.top(), area.top() + area.height() - height());
+    return {x, y};
 }
 
 QRect TfrmTT1::BackgroundOnScreen() const {

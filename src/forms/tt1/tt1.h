@@ -75,6 +75,9 @@ private:
     void LayOutClient();
     void UpdateShape();
     QRect BackgroundOnScreen() const;
+    // Where a window wanted at a place goes so that all of it lies in the available area of the
+    // screen its anchor point is on; a window larger than that area is cut to it first.
+    QPoint OnScreen(const QRect& wanted, const QPoint& anchor);
 
     std::int64_t m_hideStart = 0;
     QString m_traceText;
