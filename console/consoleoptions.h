@@ -29,5 +29,6 @@ struct ConsoleOptions {
     int historyItems = 0;   // generated history entries a new or reseeded store gets besides
 };
 
-// Parses the command line of the running application; exits with --help or on an error.
+// Parses a command line (the program first); exits with --help, --version or on an error.
+// Needs no application object, and leaves out the options Qt's application object takes.
 ConsoleOptions ParseConsoleOptions(const QStringList& arguments);

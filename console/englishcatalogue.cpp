@@ -97,6 +97,32 @@ QHash<QString, QString> EnglishCatalogue() {
          "funcionamiento de tu PC y la integridad de tus archivos.",
          "<B>%s recommends not undoing this action</B>: it could seriously harm your PC and the integrity of "
          "your files."},
+        // The console's own window: its heading and the status line.
+        {"Centro de protección", "Protection centre"},
+        {"Protección desactivada", "Protection off"},
+        {"Protección activa · ningún elemento bloqueado", "Protection on · no blocked items"},
+        {"Protección activa · 1 elemento bloqueado", "Protection on · 1 blocked item"},
+        {"Protección activa · %1 elementos bloqueados", "Protection on · %1 blocked items"},
+        {"%1 · fallo simulado: %2", "%1 · simulated fault: %2"},
+        {"No se ha podido cargar el módulo %1.", "The module %1 could not be loaded."},
+        {"El módulo %1 no se ha podido iniciar.", "The module %1 could not be started."},
+        // Why the quarantine store cannot be used.
+        {"No hay carpeta de datos del usuario para el almacén de cuarentena.",
+         "There is no user data folder for the quarantine store."},
+        {"No se puede crear la carpeta %1 para el almacén de cuarentena.",
+         "The folder %1 for the quarantine store cannot be created."},
+        {"Falta el controlador SQLite de Qt: no se puede abrir el almacén de cuarentena %1.",
+         "Qt's SQLite driver is missing: the quarantine store %1 cannot be opened."},
+        {"No se puede abrir ni crear el almacén de cuarentena %1.",
+         "The quarantine store %1 cannot be opened or created."},
+        {"El archivo %1 no es una base de datos SQLite: no se usa como almacén de cuarentena.",
+         "The file %1 is not an SQLite database: it is not used as the quarantine store."},
+        {"La base de datos %1 no es un almacén de cuarentena de la consola: no se ha modificado.",
+         "The database %1 is not a quarantine store of the console: it has been left unchanged."},
+        {"El almacén de cuarentena %1 es de una versión más reciente de la consola (esquema %2).",
+         "The quarantine store %1 belongs to a newer version of the console (schema %2)."},
+        {"No se ha podido preparar el almacén de cuarentena %1.",
+         "The quarantine store %1 could not be prepared."},
     };
     QHash<QString, QString> catalogue;
     for (const auto& pair : pairs)

@@ -19,6 +19,9 @@ public:
     int32_t Query(uint32_t* context, const char16_t* key, char16_t* buffer, uint32_t* capacity) override;
 
     const QString& Language() const { return m_language; }
+    // The console's own texts: the text for a Spanish key, or the key itself when the catalogue
+    // has none (a miss, in a language other than Spanish).
+    QString Text(const QString& key);
     void SetCatalogue(QHash<QString, QString> catalogue) { m_catalogue = std::move(catalogue); }
     int Queries() const { return m_queries; }
     // Keys asked for that the catalogue lacks (Spanish asks for none).
