@@ -186,6 +186,7 @@ bool TConsoleForm::OpenService() {
     settings.fault = m_options.fault;
     settings.reseed = m_options.reseed;
     settings.historyItems = m_options.historyItems;
+    settings.watchMs = m_options.watchMs;
     auto service = std::make_unique<ProtectionService>(settings);
     // Called on the service's store thread; the console is there until the service is gone.
     service->SetStoreChangedListener(
