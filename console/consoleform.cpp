@@ -48,6 +48,35 @@ QString LabelStyle(int pixels, const char* colour, bool bold = false) {
 
 } // namespace
 
+// The status line of a window of fixed size: a text too long for it is shortened with an
+// ellipsis (the whole text in its tooltip), never widening the window.
+class TStatusLine final : public QLabel {
+public:
+    explicit TStatusLine(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setMinimumWidth(0);
+    }
+    void SetFullText(const QString& text) {
+        m_fullText = text;
+        setToolTip(text);
+        Elide();
+    }
+    const QString& FullText() const { return m_fullText; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide() {
+        const int room = contentsRect().width();
+        setText(room > 0 ? fontMetrics().elidedText(m_fullText, Qt::ElideRight, room) : m_fullText);
+    }
+    QString m_fullText;
+};
+
 TConsoleForm::TConsoleForm(const ConsoleOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_translator(options.language) {
     setObjectName(QStringLiteral("ConsoleForm"));
@@ -63,6 +92,8 @@ TConsoleForm::TConsoleForm(const ConsoleOptions& options, QWidget* parent)
     m_hostState.maxNameAttempts = options.maxNameAttempts;
     m_hostState.nameBatchSize = options.nameBatchSize;
     m_skinMessage = platform::RegisterWindowMessage(u"WM_SKINFORM");
+    // What F5 in the suspects window posts: the module fetches its list again.
+    m_updateMessage = platform::RegisterWindowMessage(u"WM_UPDATEWINDOW");
     platform::HandleOf(this);
     BuildLayout();
 }
@@ -91,10 +122,7 @@ void TConsoleForm::BuildLayout() {
     auto* title = new QLabel(m_options.productName, central);
     title->setObjectName(QStringLiteral("lblProductName"));
     title->setStyleSheet(LabelStyle(20, "#ffffff"));
-    auto* subtitle =
-        new QLabel(m_options.language == QLatin1String("en") ? QStringLiteral("Protection centre")
-                                                             : QStringLiteral("Centro de protección"),
-                   central);
+    auto* subtitle = new QLabel(Tr(QStringLiteral("Centro de protección")), central);
     subtitle->setObjectName(QStringLiteral("lblConsoleSection"));
     subtitle->setStyleSheet(LabelStyle(12, "#9fb4d8"));
     titles->addWidget(title);
@@ -114,7 +142,7 @@ void TConsoleForm::BuildLayout() {
     cardLayout->addWidget(m_moduleHost);
     layout->addWidget(card, 0, Qt::AlignHCenter);
 
-    m_status = new QLabel(central);
+    m_status = new TStatusLine(central);
     m_status->setObjectName(QStringLiteral("lblServiceStatus"));
     m_status->setStyleSheet(LabelStyle(11, "#b9b9ba"));
     layout->addWidget(m_status);
@@ -142,6 +170,37 @@ void TConsoleForm::PointProductSettingsHere() {
     settings.sync();
 }
 
+void TConsoleForm::Fail(const QString& sentence, const QString& detail) {
+    m_lastError = sentence;
+    m_lastErrorDetail = detail;
+    ShowStatus(sentence);
+}
+
+bool TConsoleForm::OpenService() {
+    if (m_service)
+        return true;
+    ServiceSettings settings;
+    settings.storePath = m_options.storePath;
+    settings.pageSize = m_options.pageSize;
+    settings.latencyMs = m_options.latencyMs;
+    settings.fault = m_options.fault;
+    settings.reseed = m_options.reseed;
+    settings.historyItems = m_options.historyItems;
+    settings.watchMs = m_options.watchMs;
+    auto service = std::make_unique<ProtectionService>(settings);
+    // Called on the service's store thread; the console is there until the service is gone.
+    service->SetStoreChangedListener(
+        [this] { QMetaObject::invokeMethod(this, &TConsoleForm::StoreChanged, Qt::QueuedConnection); });
+    if (!service->Open(nullptr)) {
+        const StoreOpenError reason = service->OpenError();
+        Fail(StoreOpenErrorText(reason, [this](const QString& key) { return Tr(key); }), reason.detail);
+        return false;
+    }
+    m_service = std::move(service);
+    m_sender = std::make_unique<ServiceSender>(m_service.get());
+    return true;
+}
+
 bool TConsoleForm::StartModule() {
     if (m_moduleRunning)
         return true;
@@ -156,34 +215,23 @@ bool TConsoleForm::StartModule() {
         }
     }
 
-    ServiceSettings settings;
-    settings.storePath = m_options.storePath;
-    settings.pageSize = m_options.pageSize;
-    settings.latencyMs = m_options.latencyMs;
-    settings.fault = m_options.fault;
-    settings.reseed = m_options.reseed;
-    settings.historyItems = m_options.historyItems;
-    m_service = std::make_unique<ProtectionService>(settings);
-    QString error;
-    if (!m_service->Open(&error)) {
-        m_lastError = error;
-        ShowStatus(QStringLiteral("El servicio de protección no ha podido abrir su almacén: %1").arg(error));
-        m_service.reset();
-    } else {
-        m_sender = std::make_unique<ServiceSender>(m_service.get());
-    }
+    // Without its store the console has nothing to show.
+    if (!OpenService())
+        return false;
 
     const QString modulePath = m_options.modulePath.isEmpty() ? LibraryPath(QStringLiteral("ZRUNSuspects.so"))
                                                               : m_options.modulePath;
     if (!m_moduleLibrary.Open(modulePath) || !m_module.Resolve(m_moduleLibrary)) {
-        m_lastError = m_moduleLibrary.Error().isEmpty() ? QStringLiteral("entry points missing")
-                                                        : m_moduleLibrary.Error();
-        ShowStatus(QStringLiteral("No se ha podido cargar el módulo: %1").arg(m_lastError));
+        Fail(Tr(QStringLiteral("No se ha podido cargar el módulo %1."))
+                 .arg(QDir::toNativeSeparators(modulePath)),
+             m_moduleLibrary.Error().isEmpty() ? QStringLiteral("entry points missing")
+                                               : m_moduleLibrary.Error());
         return false;
     }
     if (m_module.initialize(m_options.launchContext) != 1) {
-        m_lastError = QStringLiteral("ZRUN_Initialize failed");
-        ShowStatus(m_lastError);
+        Fail(Tr(QStringLiteral("El módulo %1 no se ha podido iniciar."))
+                 .arg(QDir::toNativeSeparators(modulePath)),
+             QStringLiteral("ZRUN_Initialize failed"));
         return false;
     }
     m_moduleRunning = true;
@@ -191,6 +239,8 @@ bool TConsoleForm::StartModule() {
                                                                  m_sender.get(), &m_configuration,
                                                                  &m_hostState, m_resourceLibrary.Handle()));
     if (m_suspectsWindow) {
+        // By its handle from now on: a window the module destroys takes no message.
+        m_suspectsHandle = platform::HandleOf(m_suspectsWindow);
         m_suspectsWindow->move(0, 0);
         m_suspectsWindow->show();
     }
@@ -206,14 +256,15 @@ bool TConsoleForm::StartModule() {
 void TConsoleForm::RefreshStatus() {
     if (!m_service)
         return;
-    const bool english = m_options.language == QLatin1String("en");
-    if (!english) {
-        ShowStatus(m_service->StatusText());
-        return;
-    }
-    const int shown = m_service->BlockedCount();
-    ShowStatus(shown == 1 ? QStringLiteral("Protection on · 1 blocked item")
-                          : QStringLiteral("Protection on · %1 blocked items").arg(shown));
+    ShowStatus(m_service->StatusText([this](const QString& key) { return Tr(key); }));
+}
+
+void TConsoleForm::StoreChanged() {
+    // Another console changed the store, or an action found its item gone: the counts and
+    // the module's list are fetched again.
+    RefreshStatus();
+    if (m_moduleRunning && m_suspectsHandle)
+        platform::PostMessage(m_suspectsHandle, m_updateMessage, 0, 0);
 }
 
 void TConsoleForm::StopModule() {
@@ -221,6 +272,7 @@ void TConsoleForm::StopModule() {
         m_module.uninitialize();
     m_moduleRunning = false;
     m_suspectsWindow = nullptr;
+    m_suspectsHandle = 0;
     // The module is gone: replies still under way find no window and are dropped.
     m_sender.reset();
     m_service.reset();
@@ -256,7 +308,11 @@ void TConsoleForm::SkinWindow(QWidget* window) {
 
 void TConsoleForm::ShowStatus(const QString& text) {
     if (m_status)
-        m_status->setText(text);
+        m_status->SetFullText(text);
+}
+
+QString TConsoleForm::StatusText() const {
+    return m_status ? m_status->FullText() : QString();
 }
 
 void TConsoleForm::closeEvent(QCloseEvent* event) {

@@ -4,13 +4,60 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
+// Options the application object takes for itself (it removes them before the console's own
+// options are read): those with a value, as "-name value" or "-name=value", then the flags.
+const char* const kQtValueOptions[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
+const char* const kQtValueOnlyAfterEquals[] = {"qmljsdebugger", "dialogs", "fontengine"};
+const char* const kQtFlags[] = {"reverse", "widgetcount"};
+
+// The arguments without those the application object would take: the console reads its
+// options before there is one, so that help and option errors need no display.
+QStringList WithoutQtOptions(const QStringList& arguments) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const bool hasValue = equals >= 0;
+        if (hasValue)
+            name.truncate(equals);
+        auto among = [&name](const auto& names) {
+            return std::any_of(std::begin(names), std::end(names),
+                               [&name](const char* n) { return name == QLatin1String(n); });
+        };
+        if (among(kQtValueOptions)) {
+            if (!hasValue)
+                ++i; // its value
+            continue;
+        }
+        if ((hasValue && among(kQtValueOnlyAfterEquals)) || (!hasValue && among(kQtFlags)))
+            continue;
+        kept << argument;
+    }
+    return kept;
+}
+
+QString HelpText(const QCommandLineParser& parser) {
+    // Without an application object the parser does not know the program's name.
+    return parser.helpText().replace(QLatin1String("<executable_name>"), QCoreApplication::applicationName());
+}
+
 [[noreturn]] void Fail(QCommandLineParser& parser, const QString& message) {
-    std::fprintf(stderr, "%s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
+    std::fprintf(stderr, "%s\n\n%s", qPrintable(message), qPrintable(HelpText(parser)));
     std::exit(2);
 }
 
@@ -33,8 +80,8 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("ZRUN console: shows the quarantine of the embedded "
                                                     "protection service through the ZRUNSuspects module."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
 
     const QCommandLineOption language(QStringLiteral("language"),
                                       QStringLiteral("Language of the texts: es or en."),
@@ -95,7 +142,14 @@ ConsoleOptions ParseConsoleOptions(const QStringList& arguments) {
                                         QStringLiteral("file"));
     parser.addOptions({language, product, lab, noActions, noWindow, waitMs, noLayer, attempts, batch, module,
                        store, reseed, historyItems, pageSize, latency, fault, quitAfter, screenshot});
-    parser.process(arguments);
+    if (!parser.parse(WithoutQtOptions(arguments)))
+        Fail(parser, parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(HelpText(parser)), stdout);
+        std::exit(0);
+    }
+    if (parser.isSet(version))
+        parser.showVersion();
 
     o.language = parser.value(language);
     if (o.language != QLatin1String("es") && o.language != QLatin1String("en"))

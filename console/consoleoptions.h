@@ -27,7 +27,9 @@ struct ConsoleOptions {
     QString screenshotPath; // take a picture of the window just before quitting
     bool reseed = false;    // start again from the sample quarantine
     int historyItems = 0;   // generated history entries a new or reseeded store gets besides
+    int watchMs = 500;      // how often the service looks for changes by other consoles (0: never)
 };
 
-// Parses the command line of the running application; exits with --help or on an error.
+// Parses a command line (the program first); exits with --help, --version or on an error.
+// Needs no application object, and leaves out the options Qt's application object takes.
 ConsoleOptions ParseConsoleOptions(const QStringList& arguments);

@@ -43,6 +43,15 @@ int32_t ConsoleTranslator::Query(uint32_t* /*context*/, const char16_t* key, cha
     return 1;
 }
 
+QString ConsoleTranslator::Text(const QString& key) {
+    const QString text = m_catalogue.translate(kCatalogueContext, key.toUtf8().constData());
+    if (!text.isNull())
+        return text;
+    if (m_language != QLatin1String("es") && !m_misses.contains(key))
+        m_misses << key;
+    return key;
+}
+
 const char16_t* ConsoleConfiguration::GetText(uint32_t id, uint32_t) {
     switch (id) {
     case 0x4009004:

@@ -29,6 +29,9 @@ public:
     const QString& Language() const { return m_language; }
     // False when the console holds no catalogue for the language.
     bool HasCatalogue() const { return !m_catalogue.isEmpty(); }
+    // The console's own texts: the text for a Spanish key, or the key itself when the catalogue
+    // has none (a miss, in a language other than Spanish).
+    QString Text(const QString& key);
     int Queries() const { return m_queries; }
     // Keys asked for that the catalogue lacks (Spanish asks for none).
     const QStringList& Misses() const { return m_misses; }

@@ -3,11 +3,12 @@
 // the compiled catalogue answers exactly what its Linguist file says.
 //
 // The texts the module asks for are read from the sources (src/ and console/): the literal keys
-// of every TranslateText call, the keys of the calls that build their key listed below by hand,
-// and what the translated windows and the description routines ask for when they run.
+// of every TranslateText call (and of the console's own Tr calls), the keys of the calls that build their key
+// listed below by hand, and what the translated windows and the description routines ask for when they run.
 #include "comm/store/blelement.h"
 #include "forms/suspectsform/itemdescription.h"
 #include "hostobjects.h"
+#include "service/quarantinestore.h"
 #include "support/historyfixture.h"
 #include "support/recordingtranslator.h"
 
@@ -51,6 +52,8 @@ const std::vector<IndirectCall>& IndirectCalls() {
         {"src/forms/historysuspectsform/historysuspectsform.cpp", "QString::fromUtf16(headers[c])", {}},
         {"src/forms/historysuspectsform/historysuspectsform.cpp",
          "QStringLiteral(\"TYPE_\")+QString::number(itemType)", kItemTypeKeys, true},
+        // The console's status line and store errors, handed to the service and the store.
+        {"console/consoleform.cpp", "key", {}},
         {"src/forms/historysuspectsform/historysuspectsform.cpp",
          "format",
          {"%s eliminado/a:", "%s neutralizado/a:"}},
@@ -267,7 +270,15 @@ void ScanFile(const QString& relative, Scan& scan) {
             scan.translatedForms.insert(relative);
             continue;
         }
-        if (tokens[i].text != QLatin1String("TranslateText"))
+        // The module's texts go through TranslateText (translator, key); the console's own through
+        // its one-argument Tr / tr.
+        const bool moduleCall = tokens[i].text == QLatin1String("TranslateText");
+        const bool consoleCall =
+            relative.startsWith(QLatin1String("console/")) &&
+            (tokens[i].text == QLatin1String("Tr") || tokens[i].text == QLatin1String("tr")) &&
+            !(i > 0 && tokens[i - 1].kind == Token::Identifier &&
+              tokens[i - 1].text != QLatin1String("return"));
+        if (!moduleCall && !consoleCall)
             continue;
         // The arguments, split at the commas outside brackets.
         std::vector<Range> arguments;
@@ -288,11 +299,13 @@ void ScanFile(const QString& relative, Scan& scan) {
         }
         arguments.push_back({start, j});
         const QString where = QStringLiteral("%1:%2").arg(relative).arg(tokens[i].line);
-        if (arguments.size() != 2) {
-            scan.problems << where + QStringLiteral(": a TranslateText call without two arguments");
+        if (arguments.size() != (moduleCall ? 2u : 1u)) {
+            scan.problems << where + QStringLiteral(": a %1 call with %2 arguments")
+                                         .arg(tokens[i].text)
+                                         .arg(arguments.size());
             continue;
         }
-        const Range key = arguments[1];
+        const Range key = arguments[moduleCall ? 1 : 0];
         if (const auto literal = LiteralKey(tokens, key)) {
             scan.keys.insert(*literal);
             continue;
@@ -363,6 +376,11 @@ QSet<QString> Harvest() {
     }
     for (const QString& key : recording.translator.Keys())
         keys.insert(key);
+    // The store's errors, each a whole sentence the console translates.
+    using Code = StoreOpenError::Code;
+    for (const Code code : {Code::NoDataFolder, Code::CannotCreateFolder, Code::NoDriver, Code::CannotOpen,
+                            Code::NotADatabase, Code::ForeignDatabase, Code::NewerVersion, Code::Failed})
+        keys.insert(StoreOpenErrorTemplate(code));
     // The history's fourth header is empty: no text to translate.
     keys.remove(QString());
     return keys;

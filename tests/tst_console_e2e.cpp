@@ -5,13 +5,22 @@
 #include "hostobjects.h"
 #include "platform/messages.h"
 #include "service/protectionservice.h"
+#include "support/recordinghandler.h"
+#include "support/servicewire.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +35,71 @@ ConsoleOptions Options(const QString& store, bool reseed) {
     o.latencyMs = 5;
     o.pageSize = 4; // several pages for the sample quarantine
     return o;
+}
+
+// The newest item of the sample quarantine: blocked, first in the carousel.
+const std::array<std::uint8_t, 16> kNetpassId = {0x79, 0x52, 0x6f, 0xc1, 0xc3, 0x07, 0xba, 0xce,
+                                                 0x7e, 0x2d, 0x12, 0x28, 0xf5, 0x8f, 0xd6, 0xa2};
+
+// Runs statements on a database file through a connection of its own, closed at the end.
+bool RunSql(const QString& path, const QStringList& statements, int* rows = nullptr) {
+    static int last = 0;
+    const QString name = QStringLiteral("e2e-by-hand-%1").arg(++last);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString& statement : statements) {
+            if (!ok)
+                break;
+            ok = q.exec(statement);
+            if (ok && rows && q.next())
+                *rows = q.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+const QStringList kContacts = {
+    "CREATE TABLE contacts (id INTEGER PRIMARY KEY, name TEXT, phone TEXT)",
+    "INSERT INTO contacts (name, phone) VALUES ('Ana', '600 000 001'), ('Luis', '600 000 002')",
+};
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Makes what a store path names: an address book, a file of no database, a file where the
+// store's folder should be. Answers the path given to the console.
+QString MakeStore(const QTemporaryDir& dir, const QString& setup, const QString& name) {
+    const QString path = dir.filePath(name + QStringLiteral(".sqlite"));
+    if (setup == "contacts") {
+        RunSql(path, kContacts);
+    } else if (setup == "garbage") {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QByteArray(4096, 'x'));
+    } else if (setup == "file in the way") {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write("not a folder");
+        return dir.filePath(name + QStringLiteral("/quarantine.sqlite"));
+    }
+    return path;
+}
+
+// Sends one item action to a service, as another console would, and waits for its answer.
+wire::Bytes ActOn(ProtectionService& service, std::uint32_t code, const std::array<std::uint8_t, 16>& id) {
+    RecordingHandler handler;
+    const wire::Bytes request = wire::ActionRequest(code, id);
+    if (service.Submit(request.data(), std::uint32_t(request.size()), &handler) != 0 ||
+        !handler.WaitForCall())
+        return {};
+    return handler.Bytes();
 }
 
 // What the console's translator answers for a key: the text, or nothing.
@@ -112,6 +186,41 @@ private:
     QTimer m_timer;
 };
 
+// Answers the next message window with its button, from inside its modal loop, keeping what it said.
+class MessageAnswer final {
+public:
+    MessageAnswer() {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() != QLatin1String("FormMessage") || !w->isVisible())
+                    continue;
+                auto* line = w->findChild<QWidget*>(QStringLiteral("LMessage1"));
+                auto* button = w->findChild<QAbstractButton*>(QStringLiteral("BSoloAceptar"));
+                if (!line || !button)
+                    continue;
+                m_timer.stop();
+                text = line->property("HTMLText").toString();
+                answered = true;
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+        });
+        m_timer.start();
+    }
+    bool answered = false;
+    QString text;
+
+private:
+    QTimer m_timer;
+};
+
+QProcessEnvironment WithoutDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    return environment;
+}
+
 } // namespace
 
 class TestConsoleEndToEnd : public QObject {
@@ -132,6 +241,23 @@ private Q_SLOTS:
     void faultOptionIsChecked();
     void historyShowsUndoneAndDeletedItems();
     void historyUndoRedoAndRemoveChangeBothSides();
+
+    // Two consoles on one store.
+    void followsChangesByAnotherConsole();
+    void anActionOnAGoneItemIsReported();
+
+    // Why the console cannot go on, and its status line.
+    void storeErrorsAreSentences_data();
+    void storeErrorsAreSentences();
+    void aLongMessageNeverWidensTheWindow();
+    void refusesAStoreItCannotUse_data();
+    void refusesAStoreItCannotUse();
+    void statusLineNamesTheFault_data();
+    void statusLineNamesTheFault();
+
+    // The command line without a display.
+    void answersWithoutADisplay_data();
+    void answersWithoutADisplay();
 
 private:
     QTemporaryDir m_dir;
@@ -467,6 +593,281 @@ void TestConsoleEndToEnd::historyUndoRedoAndRemoveChangeBothSides() {
     }
     QTRY_COMPARE_WITH_TIMEOUT(console.Service()->Counts().all, before.all - 1, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), rows - 1, 20000);
+}
+
+void TestConsoleEndToEnd::followsChangesByAnotherConsole() {
+    ConsoleOptions options = Options(m_dir.filePath(QStringLiteral("shared.sqlite")), true);
+    options.watchMs = 0; // looks when the test says
+    TConsoleForm console(options);
+    console.show();
+    QVERIFY(console.StartModule());
+    const int before = console.Service()->BlockedCount();
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), before, 20000);
+    QVERIFY(console.StatusText().contains(QString::number(before)));
+
+    ServiceSettings settings;
+    settings.storePath = options.storePath;
+    settings.latencyMs = 0;
+    settings.watchMs = 0;
+    ProtectionService other(settings);
+    QVERIFY(other.Open(nullptr));
+    QVERIFY(ActOn(other, 4, kNetpassId) == wire::StatusReply(0));
+
+    QVERIFY(console.Service()->CheckStoreNow());
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), before - 1, 20000);
+    QCOMPARE(console.Service()->BlockedCount(), before - 1);
+    QTRY_VERIFY(console.StatusText().contains(QString::number(before - 1)));
+}
+
+void TestConsoleEndToEnd::anActionOnAGoneItemIsReported() {
+    ConsoleOptions options = Options(m_dir.filePath(QStringLiteral("gone.sqlite")), true);
+    options.watchMs = 0; // the console has not seen the other's change when it acts
+    TConsoleForm console(options);
+    console.show();
+    QVERIFY(console.StartModule());
+    const int before = console.Service()->BlockedCount();
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), before, 20000);
+
+    // Another console removes every blocked item, the one this console has selected too.
+    ServiceSettings settings;
+    settings.storePath = options.storePath;
+    settings.latencyMs = 0;
+    settings.watchMs = 0;
+    ProtectionService other(settings);
+    QVERIFY(other.Open(nullptr));
+    QVERIFY(ActOn(other, 7, {}) == wire::StatusReply(0));
+
+    MessageAnswer answer;
+    QTest::mouseClick(console.SuspectsWindow()->findChild<QAbstractButton*>(QStringLiteral("btnRemove")),
+                      Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(answer.answered, 20000);
+    QVERIFY2(answer.text.contains(QStringLiteral("Código 5")), qPrintable(answer.text));
+    // The list is fetched again: what the other removed is gone here too.
+    QTRY_COMPARE_WITH_TIMEOUT(CarouselCount(console), 0, 20000);
+    QCOMPARE(console.Service()->BlockedCount(), 0);
+    QTRY_VERIFY(console.StatusText().endsWith(QString::fromUtf8("ningún elemento bloqueado")));
+}
+
+void TestConsoleEndToEnd::storeErrorsAreSentences_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("text"); // %1: the path named
+    QTest::addColumn<bool>("folder");  // the path named is the store's folder
+
+    const char* const contactsEs =
+        "La base de datos %1 no es un almacén de cuarentena de la consola: no se ha modificado.";
+    const char* const contactsEn =
+        "The database %1 is not a quarantine store of the console: it has been left unchanged.";
+    QTest::newRow("es: an address book") << "es"
+                                         << "contacts" << QString::fromUtf8(contactsEs) << false;
+    QTest::newRow("en: an address book") << "en"
+                                         << "contacts" << QString::fromUtf8(contactsEn) << false;
+    QTest::newRow("es: no database")
+        << "es"
+        << "garbage"
+        << QString::fromUtf8(
+               "El archivo %1 no es una base de datos SQLite: no se usa como almacén de cuarentena.")
+        << false;
+    QTest::newRow("en: no database")
+        << "en"
+        << "garbage"
+        << "The file %1 is not an SQLite database: it is not used as the quarantine store." << false;
+    QTest::newRow("es: a file where the folder should be")
+        << "es"
+        << "file in the way"
+        << QString::fromUtf8("No se puede crear la carpeta %1 para el almacén de cuarentena.") << true;
+    QTest::newRow("en: a file where the folder should be")
+        << "en"
+        << "file in the way"
+        << "The folder %1 for the quarantine store cannot be created." << true;
+}
+
+void TestConsoleEndToEnd::storeErrorsAreSentences() {
+    QFETCH(QString, language);
+    QFETCH(QString, setup);
+    QFETCH(QString, text);
+    QFETCH(bool, folder);
+
+    const QString store = MakeStore(
+        m_dir, setup,
+        QStringLiteral("sentence-%1-%2").arg(language, QTest::currentDataTag()).remove(' ').remove(':'));
+    ConsoleOptions options = Options(store, false);
+    options.language = language;
+    TConsoleForm console(options);
+    console.show();
+    QVERIFY(!console.StartModule());
+    QVERIFY(console.Service() == nullptr);
+    QVERIFY(console.SuspectsWindow() == nullptr);
+    const QString named = folder ? QFileInfo(store).absolutePath() : QFileInfo(store).absoluteFilePath();
+    QCOMPARE(console.StatusText(), text.arg(named));
+    QCOMPARE(console.LastError(), text.arg(named));
+    // The driver's own words stay out of the sentence.
+    if (!console.LastErrorDetail().isEmpty())
+        QVERIFY(!console.StatusText().contains(console.LastErrorDetail()));
+    QVERIFY2(console.Translator().Misses().isEmpty(), qPrintable(console.Translator().Misses().join(u'|')));
+}
+
+void TestConsoleEndToEnd::aLongMessageNeverWidensTheWindow() {
+    QString folder = QStringLiteral("a-folder-with-a-rather-long-name-for-a-quarantine-store");
+    folder = folder + '/' + folder + '/' + folder;
+    QVERIFY(QDir(m_dir.path()).mkpath(folder));
+    const QString store = MakeStore(m_dir, "contacts", folder + QStringLiteral("/wide"));
+    TConsoleForm console(Options(store, false));
+    console.show();
+    const QSize size = console.size();
+    QVERIFY(!console.StartModule());
+    QCoreApplication::processEvents();
+
+    QCOMPARE(console.size(), size);
+    auto* status = console.findChild<QLabel*>(QStringLiteral("lblServiceStatus"));
+    QVERIFY(status);
+    QVERIFY(console.StatusText().contains(QFileInfo(store).absoluteFilePath()));
+    QVERIFY(status->geometry().right() < console.width());
+    // The line shows what fits, shortened, and the whole text in its tooltip.
+    QVERIFY(status->text() != console.StatusText());
+    QVERIFY2(status->text().endsWith(QChar(0x2026)), qPrintable(status->text()));
+    QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->contentsRect().width());
+    QCOMPARE(status->toolTip(), console.StatusText());
+    // The layout asks for no more room than the window has.
+    QVERIFY(console.centralWidget()->minimumSizeHint().width() <= console.width());
+}
+
+void TestConsoleEndToEnd::refusesAStoreItCannotUse_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("text"); // %1: the path named
+
+    QTest::newRow("an address book")
+        << "contacts"
+        << "es"
+        << QString::fromUtf8(
+               "La base de datos %1 no es un almacén de cuarentena de la consola: no se ha modificado.");
+    QTest::newRow("an address book, in English")
+        << "contacts"
+        << "en"
+        << "The database %1 is not a quarantine store of the console: it has been left unchanged.";
+    QTest::newRow("a file that is no database")
+        << "garbage"
+        << "en"
+        << "The file %1 is not an SQLite database: it is not used as the quarantine store.";
+    QTest::newRow("a folder that cannot be made")
+        << "file in the way"
+        << "en"
+        << "The folder %1 for the quarantine store cannot be created.";
+}
+
+void TestConsoleEndToEnd::refusesAStoreItCannotUse() {
+    QFETCH(QString, setup);
+    QFETCH(QString, language);
+    QFETCH(QString, text);
+
+    const QString store = MakeStore(
+        m_dir, setup, QStringLiteral("refused-%1").arg(QTest::currentDataTag()).remove(' ').remove(','));
+    const QByteArray before = FileBytes(store);
+    QProcess console;
+    console.start(QStringLiteral(ZRUN_BIN_DIR "/zrun-console"),
+                  {QStringLiteral("--store"), store, QStringLiteral("--language"), language,
+                   QStringLiteral("--quit-after"), QStringLiteral("0")});
+    QVERIFY(console.waitForFinished(60000));
+    QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+    QVERIFY(console.exitCode() != 0);
+    const QString named =
+        setup == "file in the way" ? QFileInfo(store).absolutePath() : QFileInfo(store).absoluteFilePath();
+    const QStringList lines = QString::fromLocal8Bit(console.readAllStandardError()).split('\n');
+    QVERIFY2(lines.contains(QStringLiteral("zrun-console: ") + text.arg(named)),
+             qPrintable(lines.join('\n')));
+    if (setup == "file in the way")
+        return;
+    QVERIFY(FileBytes(store) == before);
+    if (setup == "contacts") {
+        int contacts = -1;
+        int tables = -1;
+        QVERIFY(RunSql(store, {"SELECT COUNT(*) FROM contacts"}, &contacts));
+        QVERIFY(RunSql(store, {"SELECT COUNT(*) FROM sqlite_master"}, &tables));
+        QCOMPARE(contacts, 2);
+        QCOMPARE(tables, 1);
+    }
+}
+
+void TestConsoleEndToEnd::statusLineNamesTheFault_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("es, no fault") << "es"
+                                  << "" << QString::fromUtf8("Protección activa · 14 elementos bloqueados");
+    QTest::newRow("es, no names")
+        << "es"
+        << "no-names"
+        << QString::fromUtf8("Protección activa · 14 elementos bloqueados · fallo simulado: no-names");
+    QTest::newRow("en, no fault") << "en"
+                                  << "" << QString::fromUtf8("Protection on · 14 blocked items");
+    QTest::newRow("en, no names") << "en"
+                                  << "no-names"
+                                  << QString::fromUtf8(
+                                         "Protection on · 14 blocked items · simulated fault: no-names");
+    QTest::newRow("en, actions refused")
+        << "en"
+        << "refuse" << QString::fromUtf8("Protection on · 14 blocked items · simulated fault: refuse");
+}
+
+void TestConsoleEndToEnd::statusLineNamesTheFault() {
+    QFETCH(QString, language);
+    QFETCH(QString, fault);
+    QFETCH(QString, text);
+
+    ConsoleOptions options = Options(m_dir.filePath(QStringLiteral("status.sqlite")), true);
+    options.language = language;
+    options.fault = fault;
+    TConsoleForm console(options);
+    console.show();
+    QVERIFY(console.StartModule());
+    QCOMPARE(console.StatusText(), text);
+    QCOMPARE(console.findChild<QLabel*>(QStringLiteral("lblServiceStatus"))->text(), text);
+    QVERIFY2(console.Translator().Misses().isEmpty(), qPrintable(console.Translator().Misses().join(u'|')));
+}
+
+void TestConsoleEndToEnd::answersWithoutADisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<QString>("out"); // expected in standard output
+    QTest::addColumn<QString>("err"); // expected in standard error
+
+    QTest::newRow("help") << QStringList{"--help"} << true << "--store <path>"
+                          << "";
+    QTest::newRow("help, short") << QStringList{"-h"} << true << "Usage: zrun-console"
+                                 << "";
+    QTest::newRow("help after an option of Qt's")
+        << QStringList{"-platform", "xcb", "--help"} << true << "--language <code>"
+        << "";
+    QTest::newRow("version") << QStringList{"--version"} << true << "zrun-console"
+                             << "";
+    QTest::newRow("an unknown option") << QStringList{"--bogus"} << false << ""
+                                       << "Unknown option 'bogus'";
+    QTest::newRow("a value out of range") << QStringList{"--page-size", "0"} << false << ""
+                                          << "--page-size";
+    QTest::newRow("an unknown language") << QStringList{"--language", "fr"} << false << ""
+                                         << "--language";
+    QTest::newRow("a fault with no number") << QStringList{"--fault", "error:abc"} << false << ""
+                                            << "--fault";
+}
+
+void TestConsoleEndToEnd::answersWithoutADisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, succeeds);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QProcess console;
+    console.setProcessEnvironment(WithoutDisplay());
+    console.start(QStringLiteral(ZRUN_BIN_DIR "/zrun-console"), arguments);
+    QVERIFY(console.waitForFinished(60000));
+    const QString standardOutput = QString::fromLocal8Bit(console.readAllStandardOutput());
+    const QString standardError = QString::fromLocal8Bit(console.readAllStandardError());
+    QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+    QVERIFY2((console.exitCode() == 0) == succeeds, qPrintable(standardError));
+    QVERIFY2(standardOutput.contains(out), qPrintable(standardOutput));
+    QVERIFY2(standardError.contains(err), qPrintable(standardError));
 }
 
 QTEST_MAIN(TestConsoleEndToEnd)

@@ -6,7 +6,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +23,7 @@ using Id = std::array<std::uint8_t, 16>;
 Q_DECLARE_METATYPE(wire::Bytes)
 Q_DECLARE_METATYPE(wire::Element)
 Q_DECLARE_METATYPE(QuarantineCounts)
+Q_DECLARE_METATYPE(Id)
 
 namespace {
 
@@ -201,6 +204,39 @@ wire::Bytes InfoPayload() {
 
 enum Outcome { Answered, HeldUntilStop, NeverCalled };
 
+// Runs statements on a database file through a connection of its own, closed at the end.
+bool RunSql(const QString& path, const QStringList& statements) {
+    static int last = 0;
+    const QString name = QStringLiteral("by-hand-%1").arg(++last);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString& statement : statements) {
+            if (!ok)
+                break;
+            ok = q.exec(statement);
+            if (!ok)
+                qWarning("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// An address book that has nothing to do with the console.
+const QStringList kContacts = {
+    "CREATE TABLE contacts (id INTEGER PRIMARY KEY, name TEXT, phone TEXT)",
+    "INSERT INTO contacts (name, phone) VALUES ('Ana', '600 000 001'), ('Luis', '600 000 002')",
+};
+
 // An item action exactly as the module sends it from the process 0xF2C, byte by byte. The
 // history window's undo is an unblock whose marker 1 stays with the module's reply handler:
 // nothing of it travels, so it is the same request as the suspects window's unblock.
@@ -283,6 +319,21 @@ private Q_SLOTS:
     void manyRequestsFromSeveralThreads();
     void destructionAnswersOutstandingRequests_data();
     void destructionAnswersOutstandingRequests();
+    void acceptedActionsAreCarriedOutOnStop_data();
+    void acceptedActionsAreCarriedOutOnStop();
+
+    // Files that are no store of this console, and why a store cannot be opened.
+    void onlyANewFileIsSeeded_data();
+    void onlyANewFileIsSeeded();
+    void openErrorsSayWhatAndWhere_data();
+    void openErrorsSayWhatAndWhere();
+
+    // Two consoles on one store.
+    void storesNoticeChangesByOthers();
+    void serviceNoticesChangesByOthers();
+    void serviceLooksForChangesOnItsOwn();
+    void actionsOnGoneItems_data();
+    void actionsOnGoneItems();
 };
 
 void TestConsoleService::initTestCase() {
@@ -916,7 +967,8 @@ void TestConsoleService::undoRedoAndRemoveFromTheHistory() {
     QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(0));
     QVERIFY(whereIs(&found).empty());
     QCOMPARE(h.service().Counts().all, kSample.all - 1);
-    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(-1035));
+    // Every action on an item that is gone gets the same answer, one the module reports.
+    QVERIFY(h.Call(ModuleActionBytes(4, item.id)).bytes == wire::StatusReply(-1001));
     QVERIFY(h.Call(ModuleActionBytes(6, item.id)).bytes == wire::StatusReply(-1001));
     QVERIFY(h.Call(ModuleActionBytes(8, item.id)).bytes == wire::StatusReply(-1001));
 }
@@ -925,7 +977,7 @@ void TestConsoleService::requestsAnsweredWithAnError_data() {
     QTest::addColumn<wire::Bytes>("request");
     QTest::addColumn<int>("result");
 
-    QTest::newRow("remove of an unknown item") << wire::ActionRequest(4, kUnknownId) << -1035;
+    QTest::newRow("remove of an unknown item") << wire::ActionRequest(4, kUnknownId) << -1001;
     QTest::newRow("unblock of an unknown item") << wire::ActionRequest(6, kUnknownId) << -1001;
     QTest::newRow("re-block of an unknown item") << wire::ActionRequest(8, kUnknownId) << -1001;
     QTest::newRow("unknown action code") << wire::ActionRequest(5, kNetpassId) << -2;
@@ -1323,6 +1375,256 @@ void TestConsoleService::destructionAnswersOutstandingRequests() {
         QCOMPARE(handler->Replies(), 0);
         QVERIFY(handler->Thread() != std::this_thread::get_id());
     }
+}
+
+void TestConsoleService::acceptedActionsAreCarriedOutOnStop_data() {
+    QTest::addColumn<wire::Bytes>("request");
+    QTest::addColumn<Id>("item");
+    QTest::addColumn<int>("kindAfter"); // -1: gone
+
+    QTest::newRow("an unblock") << ModuleActionBytes(6, kNetpassId) << kNetpassId << 5;
+    QTest::newRow("a remove") << ModuleActionBytes(4, kNetpassId) << kNetpassId << -1;
+    QTest::newRow("a re-block of an undone item") << ModuleActionBytes(8, kPsExecId) << kPsExecId << 6;
+}
+
+void TestConsoleService::acceptedActionsAreCarriedOutOnStop() {
+    QFETCH(wire::Bytes, request);
+    QFETCH(Id, item);
+    QFETCH(int, kindAfter);
+
+    Harness h;
+    h.settings.latencyMs = 3600 * 1000;
+    QVERIFY(h.Start());
+    RecordingHandler* handler = h.NewHandler();
+    QCOMPARE(h.service().Submit(request.data(), std::uint32_t(request.size()), handler), 0u);
+    QCOMPARE(handler->Calls(), 0);
+    // The console closes while the request waits out its latency.
+    h.Stop();
+    QCOMPARE(handler->Replies(), 1);
+    QCOMPARE(handler->NoReplies(), 0);
+    QVERIFY(handler->Bytes() == wire::StatusReply(0));
+
+    h.settings.latencyMs = 0;
+    QVERIFY(h.Start());
+    std::set<int> kinds;
+    for (std::uint32_t kind : {5u, 6u, 8u}) {
+        const Listing listing = h.List(kind);
+        QVERIFY(listing.ok);
+        for (const wire::Element& e : listing.elements)
+            if (e.id == item)
+                kinds.insert(int(kind));
+    }
+    QCOMPARE(kinds, kindAfter < 0 ? std::set<int>{} : std::set<int>{kindAfter});
+}
+
+void TestConsoleService::onlyANewFileIsSeeded_data() {
+    QTest::addColumn<QStringList>("statements"); // run on the file first; "" for a file of no bytes
+    QTest::addColumn<bool>("reseed");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("no file yet") << QStringList() << false << false;
+    QTest::newRow("a file of no bytes") << QStringList{""} << false << false;
+    QTest::newRow("a database with nothing in it")
+        << QStringList{"PRAGMA user_version = 0"} << false << false;
+    QTest::newRow("an address book") << kContacts << false << true;
+    QTest::newRow("an address book, reseeded") << kContacts << true << true;
+    QTest::newRow("an address book at version 1")
+        << (kContacts + QStringList{"PRAGMA user_version = 1"}) << false << true;
+    QTest::newRow("tables named like ours, version 0")
+        << QStringList{"CREATE TABLE items (x)", "CREATE TABLE detections (y)"} << false << true;
+    QTest::newRow("a store marked by another application")
+        << QStringList{"CREATE TABLE items (x)", "CREATE TABLE detections (y)", "PRAGMA user_version = 1",
+                       "PRAGMA application_id = 1234"}
+        << false << true;
+}
+
+void TestConsoleService::onlyANewFileIsSeeded() {
+    QFETCH(QStringList, statements);
+    QFETCH(bool, reseed);
+    QFETCH(bool, refused);
+
+    Harness h;
+    h.settings.reseed = reseed;
+    const QString path = h.settings.storePath;
+    if (statements == QStringList{""}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    } else if (!statements.isEmpty()) {
+        QVERIFY(RunSql(path, statements));
+    }
+    const QByteArray before = FileBytes(path);
+
+    ProtectionService service(h.settings);
+    QString error;
+    QCOMPARE(service.Open(&error), !refused);
+    if (!refused) {
+        QVERIFY(service.SeededOnOpen());
+        CompareCounts(service.Counts(), kSample);
+        return;
+    }
+    QCOMPARE(int(service.OpenError().code), int(StoreOpenError::Code::ForeignDatabase));
+    QCOMPARE(service.OpenError().path, QFileInfo(path).absoluteFilePath());
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QVERIFY(!service.IsOpen());
+    QVERIFY(FileBytes(path) == before);
+}
+
+void TestConsoleService::openErrorsSayWhatAndWhere_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("where"); // the file named in the sentence, under the test's folder
+    QTest::addColumn<QString>("text");  // %1 for the path
+    QTest::addColumn<bool>("detail");   // the driver's words are kept apart
+
+    QTest::newRow("a file that is no database")
+        << "garbage" << int(StoreOpenError::Code::NotADatabase) << "quarantine.sqlite"
+        << "El archivo %1 no es una base de datos SQLite: no se usa como almacén de cuarentena." << true;
+    QTest::newRow("a folder that cannot be made")
+        << "file in the way" << int(StoreOpenError::Code::CannotCreateFolder) << "blocker/sub"
+        << "No se puede crear la carpeta %1 para el almacén de cuarentena." << false;
+    QTest::newRow("a store of a newer version")
+        << "newer" << int(StoreOpenError::Code::NewerVersion) << "quarantine.sqlite"
+        << "El almacén de cuarentena %1 es de una versión más reciente de la consola (esquema 2)." << false;
+    QTest::newRow("another program's database")
+        << "contacts" << int(StoreOpenError::Code::ForeignDatabase) << "quarantine.sqlite"
+        << "La base de datos %1 no es un almacén de cuarentena de la consola: no se ha modificado." << false;
+}
+
+void TestConsoleService::openErrorsSayWhatAndWhere() {
+    QFETCH(QString, setup);
+    QFETCH(int, code);
+    QFETCH(QString, where);
+    QFETCH(QString, text);
+    QFETCH(bool, detail);
+
+    Harness h;
+    if (setup == "garbage") {
+        QFile f(h.settings.storePath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (setup == "file in the way") {
+        QFile f(h.FilePath("blocker"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        h.settings.storePath = h.FilePath("blocker/sub/quarantine.sqlite");
+    } else if (setup == "newer") {
+        QVERIFY(RunSql(h.settings.storePath,
+                       {"CREATE TABLE items (x)", "CREATE TABLE detections (y)", "PRAGMA user_version = 2"}));
+    } else if (setup == "contacts") {
+        QVERIFY(RunSql(h.settings.storePath, kContacts));
+    }
+
+    ProtectionService service(h.settings);
+    QString error;
+    QVERIFY(!service.Open(&error));
+    const StoreOpenError reason = service.OpenError();
+    QCOMPARE(int(reason.code), code);
+    const QString path = QFileInfo(h.FilePath(where)).absoluteFilePath();
+    QCOMPARE(reason.path, path);
+    QCOMPARE(StoreOpenErrorText(reason), text.arg(path));
+    QCOMPARE(error, text.arg(path));
+    QCOMPARE(!reason.detail.isEmpty(), detail);
+    // Translated, the sentence is the catalogue's, with the same path put in.
+    const QString translated = StoreOpenErrorText(reason, [](const QString& key) { return "<" + key + ">"; });
+    QCOMPARE(translated, ("<" + text + ">").arg(path));
+}
+
+void TestConsoleService::storesNoticeChangesByOthers() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared.sqlite"));
+    QuarantineStore first;
+    QuarantineStore second;
+    QVERIFY(first.Open(path, false, SeedClock(), nullptr));
+    QVERIFY(second.Open(path, false, SeedClock(), nullptr));
+    QCOMPARE(second.SeededOnOpen(), false);
+    QCOMPARE(first.ChangedElsewhere(), std::optional<bool>(false));
+    QCOMPARE(second.ChangedElsewhere(), std::optional<bool>(false));
+
+    ST_BLELEMENT::Identifier netpass{};
+    std::copy(kNetpassId.begin(), kNetpassId.end(), netpass.begin());
+    QCOMPARE(first.Remove(netpass), QuarantineStore::Change::Done);
+    // Its own change is no news to the first; the second sees it once.
+    QCOMPARE(first.ChangedElsewhere(), std::optional<bool>(false));
+    QCOMPARE(second.ChangedElsewhere(), std::optional<bool>(true));
+    QCOMPARE(second.ChangedElsewhere(), std::optional<bool>(false));
+    QCOMPARE(second.Remove(netpass), QuarantineStore::Change::NotFound);
+    QCOMPARE(second.Counts()->all, kSample.all - 1);
+}
+
+void TestConsoleService::serviceNoticesChangesByOthers() {
+    Harness first;
+    first.settings.watchMs = 0; // looks only when asked
+    QVERIFY(first.Start());
+    ServiceSettings secondSettings = first.settings;
+    ProtectionService second(secondSettings);
+    std::atomic<int> notices{0};
+    second.SetStoreChangedListener([&notices] { ++notices; });
+    QVERIFY(second.Open(nullptr));
+    CompareCounts(second.Counts(), kSample);
+
+    QVERIFY(!second.CheckStoreNow());
+    QCOMPARE(second.StoreGeneration(), std::uint64_t(0));
+    QVERIFY(first.Call(wire::ActionRequest(4, kNetpassId)).bytes == wire::StatusReply(0));
+    // The first made the change: nothing for it to notice.
+    QVERIFY(!first.service().CheckStoreNow());
+    QCOMPARE(first.service().StoreGeneration(), std::uint64_t(0));
+
+    QVERIFY(second.CheckStoreNow());
+    QCOMPARE(second.StoreGeneration(), std::uint64_t(1));
+    QCOMPARE(notices.load(), 1);
+    QCOMPARE(second.Counts().all, kSample.all - 1);
+    QCOMPARE(second.BlockedCount(), kSample.shown - 1);
+    QVERIFY(!second.CheckStoreNow());
+    QCOMPARE(notices.load(), 1);
+}
+
+void TestConsoleService::serviceLooksForChangesOnItsOwn() {
+    Harness first;
+    first.settings.watchMs = 0;
+    QVERIFY(first.Start());
+    ServiceSettings secondSettings = first.settings;
+    secondSettings.watchMs = 20;
+    ProtectionService second(secondSettings);
+    QVERIFY(second.Open(nullptr));
+    QVERIFY(first.Call(wire::ActionRequest(7, Id{})).bytes == wire::StatusReply(0));
+    QTRY_COMPARE_WITH_TIMEOUT(second.StoreGeneration(), std::uint64_t(1), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(second.BlockedCount(), 0, 20000);
+}
+
+void TestConsoleService::actionsOnGoneItems_data() {
+    QTest::addColumn<std::uint8_t>("code");
+    QTest::newRow("remove") << std::uint8_t(4);
+    QTest::newRow("unblock") << std::uint8_t(6);
+    QTest::newRow("re-block") << std::uint8_t(8);
+}
+
+void TestConsoleService::actionsOnGoneItems() {
+    QFETCH(std::uint8_t, code);
+
+    Harness first;
+    first.settings.watchMs = 0;
+    QVERIFY(first.Start());
+    ProtectionService second(first.settings);
+    std::atomic<int> notices{0};
+    second.SetStoreChangedListener([&notices] { ++notices; });
+    QVERIFY(second.Open(nullptr));
+    QVERIFY(first.Call(wire::ActionRequest(4, kNetpassId)).bytes == wire::StatusReply(0));
+
+    // The second still shows the item and acts on it.
+    const wire::Bytes request = ModuleActionBytes(code, kNetpassId);
+    RecordingHandler handler;
+    QCOMPARE(second.Submit(request.data(), std::uint32_t(request.size()), &handler), 0u);
+    QVERIFY(handler.WaitForCall());
+    // Result -1001 (0xFFFFFC17), no payload: the module reports a failed action.
+    wire::Bytes expected = {0x19, 0x00, 0x00, 0x00};
+    for (char c : std::string("class CNanoMessageBase *"))
+        expected.insert(expected.end(), {std::uint8_t(c), 0x00});
+    expected.insert(expected.end(), {0x00, 0x00, 0x00, 0xC0, 0x00, 0x04, 0x17, 0xFC, 0xFF, 0xFF, 0x00, 0x00,
+                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    QVERIFY(handler.Bytes() == expected);
+    // And its clients are told that what they show is out of date.
+    QCOMPARE(second.StoreGeneration(), std::uint64_t(1));
+    QCOMPARE(notices.load(), 1);
+    QCOMPARE(second.Counts().all, kSample.all - 1);
 }
 
 QTEST_GUILESS_MAIN(TestConsoleService)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -142,16 +143,23 @@ ProtectionService::~ProtectionService() {
             d->handler = p->handler;
             m_deliveries.push_back(std::move(d));
         };
-        for (auto& p : m_pending)
-            noReply(p);
+        // An action the service accepted is the user's decision: it is carried out before the
+        // store closes. What is only read is not worth the wait.
+        std::deque<std::unique_ptr<Pending>> actions;
+        for (auto& p : m_pending) {
+            if (p->request.type == Request::Type::Action)
+                actions.push_back(std::move(p));
+            else
+                noReply(p);
+        }
         for (auto& p : m_held)
             noReply(p);
-        m_pending.clear();
+        m_pending = std::move(actions);
         m_held.clear();
     }
     m_storeWake.notify_all();
     m_deliveryWake.notify_all();
-    // The request being carried out, if any, is still answered.
+    // The store thread carries out the actions left, then ends.
     if (m_storeThread.joinable())
         m_storeThread.join();
     {
@@ -171,8 +179,14 @@ bool ProtectionService::Open(QString* error) {
     }
     m_storePath = m_settings.storePath.isEmpty() ? DefaultStorePath() : m_settings.storePath;
     if (m_storePath.isEmpty()) {
+        StoreOpenError reason;
+        reason.code = StoreOpenError::Code::NoDataFolder;
+        {
+            std::lock_guard lock(m_lock);
+            m_openError = reason;
+        }
         if (error)
-            *error = QStringLiteral("no hay carpeta de datos para el almacén");
+            *error = StoreOpenErrorText(reason);
         return false;
     }
     auto opened = std::make_shared<std::promise<QString>>();
@@ -190,6 +204,11 @@ bool ProtectionService::Open(QString* error) {
     std::lock_guard lock(m_lock);
     m_open = true;
     return true;
+}
+
+StoreOpenError ProtectionService::OpenError() const {
+    std::lock_guard lock(m_lock);
+    return m_openError;
 }
 
 bool ProtectionService::IsOpen() const {
@@ -239,7 +258,11 @@ void ProtectionService::StoreThread(std::shared_ptr<std::promise<QString>> opene
     QuarantineStore store;
     QString error;
     if (!store.Open(m_storePath, m_settings.reseed, m_settings.seedClock, &error, m_settings.historyItems)) {
-        opened->set_value(error.isEmpty() ? QStringLiteral("el almacén no se ha podido abrir") : error);
+        {
+            std::lock_guard lock(m_lock);
+            m_openError = store.OpenError();
+        }
+        opened->set_value(error.isEmpty() ? StoreOpenErrorText(store.OpenError()) : error);
         return;
     }
     {
@@ -253,27 +276,57 @@ void ProtectionService::StoreThread(std::shared_ptr<std::promise<QString>> opene
 }
 
 void ProtectionService::RunStore(QuarantineStore& store) {
+    const std::chrono::milliseconds watch(std::max(0, m_settings.watchMs));
+    const bool watching = watch.count() > 0;
+    Clock::time_point nextLook = Clock::now() + watch;
     std::unique_lock lock(m_lock);
-    while (!m_stopping) {
-        if (m_pending.empty()) {
+    for (;;) {
+        if (!m_checks.empty() && !m_stopping) {
+            std::vector<std::promise<bool>> checks = std::move(m_checks);
+            m_checks.clear();
+            lock.unlock();
+            const bool changed = LookForOutsideChanges(store);
+            for (std::promise<bool>& check : checks)
+                check.set_value(changed);
+            lock.lock();
+            continue;
+        }
+        const Clock::time_point now = Clock::now();
+        if (watching && !m_stopping && now >= nextLook) {
+            lock.unlock();
+            LookForOutsideChanges(store);
+            lock.lock();
+            nextLook = Clock::now() + watch;
+            continue;
+        }
+        // Stopping, what is left falls due at once.
+        if (!m_pending.empty() && (m_stopping || now >= m_pending.front()->due)) {
+            std::unique_ptr<Pending> job = std::move(m_pending.front());
+            m_pending.pop_front();
+            lock.unlock();
+            auto delivery = std::make_unique<Delivery>();
+            delivery->handler = job->handler;
+            delivery->reply = Execute(store, job->request);
+            lock.lock();
+            m_deliveries.push_back(std::move(delivery));
+            m_deliveryWake.notify_one();
+            continue;
+        }
+        if (m_stopping)
+            break;
+        std::optional<Clock::time_point> wake;
+        if (!m_pending.empty())
+            wake = m_pending.front()->due;
+        if (watching)
+            wake = wake ? std::min(*wake, nextLook) : nextLook;
+        if (wake)
+            m_storeWake.wait_until(lock, *wake);
+        else
             m_storeWake.wait(lock);
-            continue;
-        }
-        const Clock::time_point due = m_pending.front()->due;
-        if (Clock::now() < due) {
-            m_storeWake.wait_until(lock, due);
-            continue;
-        }
-        std::unique_ptr<Pending> job = std::move(m_pending.front());
-        m_pending.pop_front();
-        lock.unlock();
-        auto delivery = std::make_unique<Delivery>();
-        delivery->handler = job->handler;
-        delivery->reply = Execute(store, job->request);
-        lock.lock();
-        m_deliveries.push_back(std::move(delivery));
-        m_deliveryWake.notify_one();
     }
+    for (std::promise<bool>& check : m_checks)
+        check.set_value(false);
+    m_checks.clear();
     m_enumerations.clear();
     m_liveEnumerations = 0;
 }
@@ -372,7 +425,6 @@ std::vector<std::uint8_t> ProtectionService::ListPage(QuarantineStore& store, co
 
 std::vector<std::uint8_t> ProtectionService::Action(QuarantineStore& store, const Request& request) {
     using Change = QuarantineStore::Change;
-    std::int32_t notFound = servicecode::kItemNotFound;
     Change change = Change::Failed;
     switch (request.actionCode) {
     case kActionUnblock:
@@ -380,7 +432,6 @@ std::vector<std::uint8_t> ProtectionService::Action(QuarantineStore& store, cons
         change = store.SetUndone(request.identifier, request.actionCode == kActionUnblock);
         break;
     case kActionRemove:
-        notFound = servicecode::kRemoveNotFound;
         change = store.Remove(request.identifier);
         break;
     case kActionRemoveAll:
@@ -391,8 +442,11 @@ std::vector<std::uint8_t> ProtectionService::Action(QuarantineStore& store, cons
     }
     if (change == Change::Done)
         RefreshCounts(store);
+    // The client acted on an item it still shows and the store no longer holds.
+    if (change == Change::NotFound)
+        StoreIsStale(store);
     const std::int32_t result = change == Change::Done       ? servicecode::kOk
-                                : change == Change::NotFound ? notFound
+                                : change == Change::NotFound ? servicecode::kItemNotFound
                                                              : servicecode::kStoreFailed;
     return StatusOnly(kListModule, result);
 }
@@ -417,20 +471,60 @@ void ProtectionService::RefreshCounts(QuarantineStore& store) {
     m_counts = *counts;
 }
 
-QString ProtectionService::StatusText() const {
+bool ProtectionService::LookForOutsideChanges(QuarantineStore& store) {
+    const std::optional<bool> changed = store.ChangedElsewhere();
+    if (!changed || !*changed)
+        return false;
+    StoreIsStale(store);
+    return true;
+}
+
+void ProtectionService::StoreIsStale(QuarantineStore& store) {
+    RefreshCounts(store);
+    {
+        std::lock_guard lock(m_lock);
+        ++m_storeGeneration;
+    }
+    if (m_changed)
+        m_changed();
+}
+
+std::uint64_t ProtectionService::StoreGeneration() const {
+    std::lock_guard lock(m_lock);
+    return m_storeGeneration;
+}
+
+bool ProtectionService::CheckStoreNow(std::chrono::milliseconds timeout) {
+    std::future<bool> look;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_open || m_stopping)
+            return false;
+        m_checks.emplace_back();
+        look = m_checks.back().get_future();
+    }
+    m_storeWake.notify_one();
+    if (look.wait_for(timeout) != std::future_status::ready)
+        return false;
+    return look.get();
+}
+
+QString ProtectionService::FaultName() const {
+    return m_fault == Fault::None ? QString() : m_settings.fault.trimmed();
+}
+
+QString ProtectionService::StatusText(const std::function<QString(const QString&)>& translate) const {
+    auto tr = [&translate](const QString& key) { return translate ? translate(key) : key; };
     std::lock_guard lock(m_lock);
     if (!m_open)
-        return QStringLiteral("Protección desactivada");
-    QString text = QStringLiteral("Protección activa · ");
+        return tr(QStringLiteral("Protección desactivada"));
     const int shown = m_counts.shown;
-    if (shown == 0)
-        text += QStringLiteral("ningún elemento bloqueado");
-    else if (shown == 1)
-        text += QStringLiteral("1 elemento bloqueado");
-    else
-        text += QStringLiteral("%1 elementos bloqueados").arg(shown);
+    QString text = shown == 0 ? tr(QStringLiteral("Protección activa · ningún elemento bloqueado"))
+                   : shown == 1
+                       ? tr(QStringLiteral("Protección activa · 1 elemento bloqueado"))
+                       : tr(QStringLiteral("Protección activa · %1 elementos bloqueados")).arg(shown);
     if (m_fault != Fault::None)
-        text += QStringLiteral(" · fallo simulado: %1").arg(m_settings.fault.trimmed());
+        text = tr(QStringLiteral("%1 · fallo simulado: %2")).arg(text, m_settings.fault.trimmed());
     return text;
 }
 

@@ -25,14 +25,24 @@
 //   0      success
 //   -1     the list handle is unknown (never given, finished or cancelled); no payload
 //   -2     bad request: unknown kind or action code, position below -1
-//   -1001  unblock or re-block of an identifier the store does not hold
-//   -1035  remove of an identifier the store does not hold (the module reports nothing)
+//   -1001  an action on an identifier the store does not hold (gone: perhaps removed by another
+//          console on the same store); the module reports it, and the service's clients are
+//          told their view is stale
 //   -1100  the store failed
+// (-1035, a removal the module reports nothing for, is not answered: a removal that finds
+// nothing is a view out of step with the store, which the user is told about.)
 // Item actions and cancels are answered with no payload. The header word of requests is
 // not read.
 //
 // The send operation answers 0 (accepted), 0xDF000006 (refused) or 0x80004005 (not sent:
 // bytes that are no request, an unknown target, no handler, a service not open or stopping).
+//
+// Stopping: item actions already accepted are carried out (their latency cut short) and
+// answered before the store closes; a list or detection request still waiting gets NoReply.
+//
+// Other processes may share the store: the service looks for their changes (SQLite's
+// data_version) every watch interval, and on each one refreshes its counts, raises its store
+// generation and calls the change listener.
 
 #include "service/quarantinestore.h"
 
@@ -45,6 +55,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -62,7 +73,6 @@ inline constexpr std::int32_t kOk = 0;
 inline constexpr std::int32_t kUnknownList = -1;
 inline constexpr std::int32_t kBadRequest = -2;
 inline constexpr std::int32_t kItemNotFound = -1001;
-inline constexpr std::int32_t kRemoveNotFound = -1035;
 inline constexpr std::int32_t kStoreFailed = -1100;
 } // namespace servicecode
 
@@ -81,6 +91,7 @@ struct ServiceSettings {
     bool reseed = false;  // start again from the sample quarantine
     int historyItems = 0; // generated history entries a new or reseeded store gets besides
     QDateTime seedClock;  // the moment the sample quarantine is dated from; invalid: now
+    int watchMs = 500;    // how often to look for changes made by others; 0: only when asked
 };
 
 class ProtectionService final {
@@ -91,8 +102,10 @@ public:
     ~ProtectionService();
     Q_DISABLE_COPY_MOVE(ProtectionService)
 
-    // Opens (creates, seeds on first run) the store and starts the threads.
+    // Opens (creates, seeds on first run) the store and starts the threads. On failure the
+    // reason is in OpenError() (and, for people who read logs, in *error).
     bool Open(QString* error);
+    StoreOpenError OpenError() const;
     bool IsOpen() const;
     bool SeededOnOpen() const;
     QString StorePath() const;
@@ -102,7 +115,8 @@ public:
     std::uint32_t Submit(const std::uint8_t* data, std::uint32_t size,
                          ISendToIPCEx::IServerCallback* handler);
 
-    QString StatusText() const;
+    // The status line, in Spanish; each text through translate when one is given.
+    QString StatusText(const std::function<QString(const QString&)>& translate = {}) const;
     int BlockedCount() const; // items the suspects window shows now (blocked, not hidden)
     QuarantineCounts Counts() const;
     int CountOf(std::uint32_t kind) const; // -1 for a kind the service does not know
@@ -112,6 +126,17 @@ public:
     // How long requests accepted from now on wait for their answer (demonstrations that want a
     // quick start and then a slow action).
     void SetLatency(int ms) { m_latencyMs.store(std::max(0, ms)); }
+    // The fault the service simulates, as it was asked for; empty for none.
+    QString FaultName() const;
+
+    // Raised each time the store is found changed by someone else, or an action finds its item
+    // gone: what its clients show may be out of date.
+    std::uint64_t StoreGeneration() const;
+    // Called on the store thread, after the generation has been raised. Set it before Open.
+    void SetStoreChangedListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    // Looks for changes by others now, on the store thread, and waits for the look; true when
+    // one was found (and the generation raised).
+    bool CheckStoreNow(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 private:
     struct Request;
@@ -129,9 +154,12 @@ private:
     std::vector<std::uint8_t> Action(QuarantineStore& store, const Request& request);
     std::vector<std::uint8_t> DetectionInfo(QuarantineStore& store, const Request& request);
     void RefreshCounts(QuarantineStore& store);
+    bool LookForOutsideChanges(QuarantineStore& store);
+    void StoreIsStale(QuarantineStore& store);
 
     const ServiceSettings m_settings;
     std::atomic<int> m_latencyMs{0};
+    std::function<void()> m_changed;
     Fault m_fault = Fault::None;
     std::int32_t m_faultCode = 0;
     QString m_storePath;
@@ -150,6 +178,9 @@ private:
     int m_unanswered = 0; // accepted and not yet handed to their handler
     QuarantineCounts m_counts;
     int m_liveEnumerations = 0;
+    std::uint64_t m_storeGeneration = 0;
+    std::vector<std::promise<bool>> m_checks; // asked for by CheckStoreNow
+    StoreOpenError m_openError;
 
     std::thread m_storeThread;
     std::vector<std::thread> m_deliveryThreads;

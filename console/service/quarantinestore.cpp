@@ -103,7 +103,64 @@ bool ForEachSlice(const QString& connection, const QString& statement, const std
     return true;
 }
 
+enum class FileKind { Empty, Ours, Foreign, Newer };
+
+// SQLite's primary result codes for a file that is no database, or a broken one.
+StoreOpenError::Code CodeOf(const QSqlError& error) {
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case 26: // SQLITE_NOTADB
+    case 11: // SQLITE_CORRUPT
+        return StoreOpenError::Code::NotADatabase;
+    case 14: // SQLITE_CANTOPEN
+        return StoreOpenError::Code::CannotOpen;
+    default:
+        return StoreOpenError::Code::Failed;
+    }
+}
+
 } // namespace
+
+QString StoreOpenErrorTemplate(StoreOpenError::Code code) {
+    switch (code) {
+    case StoreOpenError::Code::None:
+        break;
+    case StoreOpenError::Code::NoDataFolder:
+        return QStringLiteral("No hay carpeta de datos del usuario para el almacén de cuarentena.");
+    case StoreOpenError::Code::CannotCreateFolder:
+        return QStringLiteral("No se puede crear la carpeta %1 para el almacén de cuarentena.");
+    case StoreOpenError::Code::NoDriver:
+        return QStringLiteral("Falta el controlador SQLite de Qt: no se puede abrir el almacén de "
+                              "cuarentena %1.");
+    case StoreOpenError::Code::CannotOpen:
+        return QStringLiteral("No se puede abrir ni crear el almacén de cuarentena %1.");
+    case StoreOpenError::Code::NotADatabase:
+        return QStringLiteral("El archivo %1 no es una base de datos SQLite: no se usa como almacén de "
+                              "cuarentena.");
+    case StoreOpenError::Code::ForeignDatabase:
+        return QStringLiteral("La base de datos %1 no es un almacén de cuarentena de la consola: no se "
+                              "ha modificado.");
+    case StoreOpenError::Code::NewerVersion:
+        return QStringLiteral("El almacén de cuarentena %1 es de una versión más reciente de la consola "
+                              "(esquema %2).");
+    case StoreOpenError::Code::Failed:
+        return QStringLiteral("No se ha podido preparar el almacén de cuarentena %1.");
+    }
+    return QString();
+}
+
+QString StoreOpenErrorText(const StoreOpenError& error,
+                           const std::function<QString(const QString&)>& translate) {
+    QString text = StoreOpenErrorTemplate(error.code);
+    if (translate)
+        text = translate(text);
+    // One pass, so that a path with a per cent sign in it is taken as it is.
+    const QString path = QDir::toNativeSeparators(error.path);
+    if (text.contains(QLatin1String("%2")))
+        return text.arg(path, QString::number(error.version));
+    if (text.contains(QLatin1String("%1")))
+        return text.arg(path);
+    return text;
+}
 
 QuarantineStore::QuarantineStore()
     : m_connection(QStringLiteral("zrun-quarantine-%1").arg(++g_lastConnection)) {}
@@ -120,55 +177,120 @@ QuarantineStore::~QuarantineStore() {
 
 bool QuarantineStore::Open(const QString& path, bool reseed, const QDateTime& now, QString* error,
                            int historyItems) {
-    auto fail = [&](const QString& reason) {
-        m_lastError = reason;
+    const QFileInfo file(path);
+    m_openError = {};
+    auto fail = [&](StoreOpenError::Code code, const QString& detail, const QString& where = QString()) {
+        m_openError.code = code;
+        m_openError.path = where.isEmpty() ? file.absoluteFilePath() : where;
+        m_openError.detail = detail;
+        m_lastError = detail.isEmpty() ? StoreOpenErrorText(m_openError) : detail;
         if (error)
-            *error = reason;
+            *error = StoreOpenErrorText(m_openError);
         return false;
     };
+    auto failOn = [&](const QSqlError& e) { return fail(CodeOf(e), e.text()); };
     if (m_open)
-        return fail(QStringLiteral("el almacén ya está abierto"));
-    const QFileInfo file(path);
+        return fail(StoreOpenError::Code::Failed, QStringLiteral("already open"));
     if (!QDir().mkpath(file.absolutePath()))
-        return fail(QStringLiteral("no se puede crear la carpeta %1").arg(file.absolutePath()));
+        return fail(StoreOpenError::Code::CannotCreateFolder, QString(), file.absolutePath());
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (!db.isValid())
-        return fail(QStringLiteral("falta el controlador QSQLITE de Qt Sql"));
+        return fail(StoreOpenError::Code::NoDriver, QString());
     db.setDatabaseName(file.absoluteFilePath());
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        return fail(db.lastError().text());
+        return fail(StoreOpenError::Code::CannotOpen, db.lastError().text());
 
+    // Looked at once to refuse early without a write lock, and again under the lock before
+    // anything is written, in case another console made the store in between.
+    FileKind kind = FileKind::Ours;
     int version = 0;
-    {
+    auto look = [&]() -> bool {
         QSqlQuery q(db);
         // The first read of the file: a file that is no database fails here.
         if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-            return fail(q.lastError().text());
+            return failOn(q.lastError());
         version = q.value(0).toInt();
-    }
-    if (version > kSchemaVersion)
-        return fail(QStringLiteral("el almacén es de una versión más reciente (%1)").arg(version));
-
-    if (!db.transaction())
-        return fail(db.lastError().text());
-    const bool seed = reseed || version == 0;
-    bool ok = true;
-    if (reseed)
-        ok = Exec(QStringLiteral("DROP TABLE IF EXISTS items")) &&
-             Exec(QStringLiteral("DROP TABLE IF EXISTS detections"));
-    if (ok && seed)
-        ok = CreateSchema() && Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc(), historyItems) &&
-             Exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
-    if (!ok || !db.commit()) {
-        const QString reason = m_lastError.isEmpty() ? db.lastError().text() : m_lastError;
-        db.rollback();
-        return fail(reason);
+        if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
+            return failOn(q.lastError());
+        const int applicationId = q.value(0).toInt();
+        if (!q.exec(QStringLiteral("SELECT COUNT(*), "
+                                   "COALESCE(SUM(type = 'table' AND name IN ('items', 'detections')), 0) "
+                                   "FROM sqlite_master")) ||
+            !q.next())
+            return failOn(q.lastError());
+        const int objects = q.value(0).toInt();
+        const bool tables = q.value(1).toInt() == 2;
+        if (applicationId != 0 && applicationId != kApplicationId)
+            kind = FileKind::Foreign;
+        else if (objects == 0 && version == 0)
+            kind = FileKind::Empty;
+        else if (version > kSchemaVersion)
+            kind = FileKind::Newer;
+        else if (version == 0 || !tables)
+            kind = FileKind::Foreign;
+        else
+            kind = FileKind::Ours;
+        if (kind == FileKind::Foreign)
+            return fail(StoreOpenError::Code::ForeignDatabase, QString());
+        if (kind == FileKind::Newer) {
+            m_openError.version = version;
+            return fail(StoreOpenError::Code::NewerVersion, QString());
+        }
+        return true;
+    };
+    if (!look())
+        return false;
+    bool seed = false;
+    if (kind == FileKind::Empty || reseed) {
+        if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return fail(StoreOpenError::Code::Failed, m_lastError);
+        if (!look()) {
+            const StoreOpenError reason = m_openError;
+            Exec(QStringLiteral("ROLLBACK"));
+            m_openError = reason;
+            return false;
+        }
+        seed = reseed || kind == FileKind::Empty;
+        bool ok = true;
+        if (reseed)
+            ok = Exec(QStringLiteral("DROP TABLE IF EXISTS items")) &&
+                 Exec(QStringLiteral("DROP TABLE IF EXISTS detections"));
+        if (ok && seed)
+            ok = CreateSchema() &&
+                 Seed(now.isValid() ? now : QDateTime::currentDateTimeUtc(), historyItems) &&
+                 Exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)) &&
+                 Exec(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
+        if (!ok || !Exec(QStringLiteral("COMMIT"))) {
+            const QString reason = m_lastError;
+            Exec(QStringLiteral("ROLLBACK"));
+            return fail(StoreOpenError::Code::Failed, reason);
+        }
     }
     m_open = true;
     m_seeded = seed;
+    m_dataVersion = DataVersion().value_or(0);
     return true;
+}
+
+std::optional<qint64> QuarantineStore::DataVersion() {
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next()) {
+        m_lastError = q.lastError().text();
+        return std::nullopt;
+    }
+    return q.value(0).toLongLong();
+}
+
+std::optional<bool> QuarantineStore::ChangedElsewhere() {
+    // SQLite moves this number on whenever another connection commits, never for our own.
+    const std::optional<qint64> version = DataVersion();
+    if (!version)
+        return std::nullopt;
+    const bool changed = *version != m_dataVersion;
+    m_dataVersion = *version;
+    return changed;
 }
 
 bool QuarantineStore::Exec(const QString& statement) {

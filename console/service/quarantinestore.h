@@ -6,6 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,32 @@ struct QuarantineCounts {
     bool operator==(const QuarantineCounts&) const = default;
 };
 
+// Why a store could not be opened: a code the console puts into words, the path, and the
+// driver's own words for logs (never shown inside a sentence).
+struct StoreOpenError {
+    enum class Code {
+        None,
+        NoDataFolder,       // no folder for application data
+        CannotCreateFolder, // path: the folder
+        NoDriver,           // Qt Sql has no SQLite driver
+        CannotOpen,         // the file cannot be opened or created
+        NotADatabase,       // the file is no SQLite database
+        ForeignDatabase,    // an SQLite database, but not a quarantine store: left as it was
+        NewerVersion,       // a store of a newer schema (version)
+        Failed,             // reading or preparing the store failed
+    };
+    Code code = Code::None;
+    QString path;
+    QString detail;
+    int version = 0;
+};
+
+// The sentence for people, in Spanish (the translation key): %1 the path, %2 the version.
+QString StoreOpenErrorTemplate(StoreOpenError::Code code);
+// The sentence with its path (and version), each template through translate when given.
+QString StoreOpenErrorText(const StoreOpenError& error,
+                           const std::function<QString(const QString&)>& translate = {});
+
 struct DetectionNameRow {
     std::uint32_t id = 0;
     std::u16string name;
@@ -41,6 +68,9 @@ class QuarantineStore final {
 public:
     // Raised whenever the tables change shape; an older file is upgraded, a newer one refused.
     static constexpr int kSchemaVersion = 1;
+    // Marks a file as this console's store (PRAGMA application_id; "ZRUQ"). Stores made before
+    // the mark have 0 and are known by their version and tables.
+    static constexpr int kApplicationId = 0x5A525551;
 
     enum class Change { Done, NotFound, Failed };
 
@@ -49,10 +79,16 @@ public:
     Q_DISABLE_COPY_MOVE(QuarantineStore)
 
     // Creates the file and its folder when needed; a new (or reseeded) store gets the sample
-    // quarantine dated from now, and historyItems generated history entries besides.
+    // quarantine dated from now, and historyItems generated history entries besides. Only a
+    // new, empty file is seeded: any other database that is not a store is refused untouched.
     bool Open(const QString& path, bool reseed, const QDateTime& now, QString* error, int historyItems = 0);
     bool SeededOnOpen() const { return m_seeded; }
     QString LastError() const { return m_lastError; }
+    const StoreOpenError& OpenError() const { return m_openError; }
+
+    // Whether another connection (another console, another process) committed a change since
+    // the last look; nothing on a database error.
+    std::optional<bool> ChangedElsewhere();
 
     // Row numbers of the items of a kind, newest action first; nothing on a database error.
     std::optional<std::vector<qint64>> Select(std::uint32_t kind);
@@ -71,9 +107,12 @@ private:
     bool CreateSchema();
     bool Seed(const QDateTime& now, int historyItems);
     bool Exec(const QString& statement);
+    std::optional<qint64> DataVersion();
 
     QString m_connection;
     bool m_open = false;
     bool m_seeded = false;
     QString m_lastError;
+    StoreOpenError m_openError;
+    qint64 m_dataVersion = 0;
 };

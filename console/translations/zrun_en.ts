@@ -254,5 +254,70 @@
         <source>Ubicación desconocida</source>
         <translation>Unknown location</translation>
     </message>
+    <!-- The console's own texts: its title, status line and store errors. -->
+    <message>
+        <source>Centro de protección</source>
+        <translation>Protection centre</translation>
+    </message>
+    <message>
+        <source>Protección desactivada</source>
+        <translation>Protection off</translation>
+    </message>
+    <message>
+        <source>Protección activa · ningún elemento bloqueado</source>
+        <translation>Protection on · no blocked items</translation>
+    </message>
+    <message>
+        <source>Protección activa · 1 elemento bloqueado</source>
+        <translation>Protection on · 1 blocked item</translation>
+    </message>
+    <message>
+        <source>Protección activa · %1 elementos bloqueados</source>
+        <translation>Protection on · %1 blocked items</translation>
+    </message>
+    <message>
+        <source>%1 · fallo simulado: %2</source>
+        <translation>%1 · simulated fault: %2</translation>
+    </message>
+    <message>
+        <source>No se ha podido cargar el módulo %1.</source>
+        <translation>The module %1 could not be loaded.</translation>
+    </message>
+    <message>
+        <source>El módulo %1 no se ha podido iniciar.</source>
+        <translation>The module %1 could not be started.</translation>
+    </message>
+    <message>
+        <source>No hay carpeta de datos del usuario para el almacén de cuarentena.</source>
+        <translation>There is no user data folder for the quarantine store.</translation>
+    </message>
+    <message>
+        <source>No se puede crear la carpeta %1 para el almacén de cuarentena.</source>
+        <translation>The folder %1 for the quarantine store cannot be created.</translation>
+    </message>
+    <message>
+        <source>Falta el controlador SQLite de Qt: no se puede abrir el almacén de cuarentena %1.</source>
+        <translation>Qt's SQLite driver is missing: the quarantine store %1 cannot be opened.</translation>
+    </message>
+    <message>
+        <source>No se puede abrir ni crear el almacén de cuarentena %1.</source>
+        <translation>The quarantine store %1 cannot be opened or created.</translation>
+    </message>
+    <message>
+        <source>El archivo %1 no es una base de datos SQLite: no se usa como almacén de cuarentena.</source>
+        <translation>The file %1 is not an SQLite database: it is not used as the quarantine store.</translation>
+    </message>
+    <message>
+        <source>La base de datos %1 no es un almacén de cuarentena de la consola: no se ha modificado.</source>
+        <translation>The database %1 is not a quarantine store of the console: it has been left unchanged.</translation>
+    </message>
+    <message>
+        <source>El almacén de cuarentena %1 es de una versión más reciente de la consola (esquema %2).</source>
+        <translation>The quarantine store %1 belongs to a newer version of the console (schema %2).</translation>
+    </message>
+    <message>
+        <source>No se ha podido preparar el almacén de cuarentena %1.</source>
+        <translation>The quarantine store %1 could not be prepared.</translation>
+    </message>
 </context>
 </TS>
