@@ -121,6 +121,8 @@ void TConsoleForm::BuildLayout() {
     titles->setSpacing(2);
     auto* title = new QLabel(m_options.productName, central);
     title->setObjectName(QStringLiteral("lblProductName"));
+    // The host's name is text, never markup.
+    title->setTextFormat(Qt::PlainText);
     title->setStyleSheet(LabelStyle(20, "#ffffff"));
     auto* subtitle = new QLabel(Tr(QStringLiteral("Centro de protección")), central);
     subtitle->setObjectName(QStringLiteral("lblConsoleSection"));

@@ -232,6 +232,7 @@ private Q_SLOTS:
     void removingAnItemChangesBothSides();
     void theQuarantineOutlivesTheConsole();
     void speaksEnglishThroughItsCatalogue();
+    void productNameIsText();
     void historyTexts_data();
     void historyTexts();
     void skinsTheWindowItIsAskedTo_data();
@@ -332,6 +333,16 @@ void TestConsoleEndToEnd::speaksEnglishThroughItsCatalogue() {
                 .contains(QStringLiteral("Why did we block it?")));
     // Every text the window asked for so far has its English.
     QVERIFY2(console.Translator().Misses().isEmpty(), qPrintable(console.Translator().Misses().join(u'|')));
+}
+
+void TestConsoleEndToEnd::productNameIsText() {
+    ConsoleOptions options = Options(m_dir.filePath(QStringLiteral("markup.sqlite")), true);
+    options.productName = QStringLiteral("A<b>B</b><img src=\"/etc/x.png\">");
+    TConsoleForm console(options);
+    auto* title = console.findChild<QLabel*>(QStringLiteral("lblProductName"));
+    QVERIFY(title);
+    QCOMPARE(title->text(), options.productName);
+    QCOMPARE(title->textFormat(), Qt::PlainText);
 }
 
 void TestConsoleEndToEnd::historyTexts_data() {
