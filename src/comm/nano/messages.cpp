@@ -110,10 +110,11 @@ bool CRspModBlaGetList::Deserialize(INanoArchive& ar) {
         return false;
     elements.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        ST_BLELEMENT e;
-        if (!ReadListElement(ar, e))
+        // Read in place; an element that does not come through whole is not kept.
+        if (!ReadListElement(ar, elements.emplace_back())) {
+            elements.pop_back();
             return false;
-        elements.push_back(std::move(e));
+        }
     }
     return ReadI32(ar, nextPosition) && ReadU32(ar, listHandle);
 }
