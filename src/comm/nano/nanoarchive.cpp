@@ -7,6 +7,13 @@
 #include <new>
 #include <stdexcept>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define ZRUN_NANO_SSE2 1
+#else
+#define ZRUN_NANO_SSE2 0
+#endif
+
 namespace {
 
 // elementSize * count, or false when it does not fit in a size_t.
@@ -186,12 +193,32 @@ template <class T> bool ReadScalar(INanoArchive& ar, T& value) {
     });
 }
 
-// Index of the first unit whose two bytes are 0, or count when there is none; four units at a
-// time, since the terminator is usually the last one.
+// Index of the first unit whose two bytes are 0, or count when there is none. Texts are
+// scanned whole, since the terminator is usually the last unit: eight units at a time where
+// the processor compares them at once, four at a time in a 64-bit word elsewhere.
 std::size_t FirstZeroUnit(const std::uint8_t* units, std::size_t count) {
+    std::size_t i = 0;
+#if ZRUN_NANO_SSE2
+    if (count >= 8) {
+        const auto firstZero = [units](std::size_t at) -> std::size_t {
+            const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + 2 * at));
+            const auto mask =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(word, _mm_setzero_si128())));
+            return mask ? static_cast<std::size_t>(std::countr_zero(mask)) / 2 : 8;
+        };
+        for (; i + 8 <= count; i += 8)
+            if (const std::size_t at = firstZero(i); at < 8)
+                return i + at;
+        // The last eight units, overlapping units already known not to be 0.
+        if (i < count) {
+            const std::size_t at = firstZero(count - 8);
+            return at < 8 ? count - 8 + at : count;
+        }
+        return count;
+    }
+#endif
     constexpr std::uint64_t kLow = 0x0001000100010001ull;
     constexpr std::uint64_t kHigh = 0x8000800080008000ull;
-    std::size_t i = 0;
     for (; i + 4 <= count; i += 4) {
         std::uint64_t word;
         std::memcpy(&word, units + 2 * i, 8);
