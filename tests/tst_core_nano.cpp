@@ -8,7 +8,6 @@
 #include <QTest>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -1007,23 +1006,20 @@ void TestCoreNano::payloadEndsAtItsLength() {
 // The cursor of a byte stream survives a copy of the archive and a write that moves its store.
 void TestCoreNano::archiveCursorAcrossCopiesAndWrites() {
     const QByteArray bytes = Hex("01 00 00 00 02 00 00 00 03 00 00 00");
-    auto original = std::make_unique<CNanoArchiveStream>(Data(bytes), static_cast<std::size_t>(bytes.size()));
-    original->BeginRead();
+    CNanoArchiveStream original(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    original.BeginRead();
     std::uint32_t value = 0;
-    QVERIFY(nano::ReadU32(*original, value));
-    const CNanoArchiveStream copy = *original;
+    QVERIFY(nano::ReadU32(original, value));
+    CNanoArchiveStream copy = original;
     CNanoArchiveStream assigned;
-    assigned = *original;
-    // The original's store is written over and then destroyed: the copies keep their own.
-    original->BeginWrite();
+    assigned = original;
+    // The original's store is written over: the copies read their own.
+    original.BeginWrite();
     for (int i = 0; i < 3; ++i)
-        QVERIFY(nano::WriteU32(*original, 99));
-    original.reset();
-    for (const CNanoArchiveStream* archive :
-         std::initializer_list<const CNanoArchiveStream*>{&copy, &assigned}) {
-        CNanoArchiveStream reader = *archive;
-        QCOMPARE(reader.Remaining(), std::size_t(8));
-        QVERIFY(nano::ReadU32(reader, value));
+        QVERIFY(nano::WriteU32(original, 99));
+    for (CNanoArchiveStream* archive : std::initializer_list<CNanoArchiveStream*>{&copy, &assigned}) {
+        QCOMPARE(archive->Remaining(), std::size_t(8));
+        QVERIFY(nano::ReadU32(*archive, value));
         QCOMPARE(value, 2u);
     }
 
