@@ -295,6 +295,7 @@ private Q_SLOTS:
     void payloadEndsAtItsLength();
     void archiveCursorAcrossCopiesAndWrites();
     void actionLocationKeptWhenUnreadable();
+    void envelopeObjectHoldsItsPayload();
 };
 
 void TestCoreNano::referenceCounting() {
@@ -1059,6 +1060,32 @@ void TestCoreNano::actionLocationKeptWhenUnreadable() {
     QVERIFY(!fresh.Deserialize(archive));
     QCOMPARE(Q(fresh.element.location.value_or(u"?")), QStringLiteral("C:"));
     QVERIFY(!fresh.element.containerLocation.has_value());
+}
+
+// Read as an object of its own, the envelope keeps its payload in its store, and the payload
+// is read from the envelope; a second read replaces what the first one brought.
+void TestCoreNano::envelopeObjectHoldsItsPayload() {
+    const QByteArray reply = TwoResultsReply();
+    CNanoArchiveStream archive(Data(reply), static_cast<std::size_t>(reply.size()));
+    CNanoMessageBase envelope;
+    ReadObject(archive, envelope);
+    QCOMPARE(archive.Status(), kNanoOk);
+    QCOMPARE(archive.Remaining(), std::size_t(0));
+    QCOMPARE(envelope.ModuleId(), kDetectionInfoModule);
+    QCOMPARE(ToHex(envelope.Bytes()), ToHex(Join({kRspGetInfoName, kTwoResultsBody})));
+    const NanoPtr<INanoSerializable> payload = ReadNewObject(envelope);
+    QVERIFY(!envelope.Failed());
+    const auto* info = dynamic_cast<RspModAvIemGetInfo*>(payload.get());
+    QVERIFY(info);
+    QCOMPARE(info->results.size(), std::size_t(2));
+    QCOMPARE(Q(info->results[0].name), QStringLiteral("Trojan.X"));
+
+    const QByteArray empty = Join({kEnvelopeName, kListReplyHead, "00 00 00 00"});
+    CNanoArchiveStream second(Data(empty), static_cast<std::size_t>(empty.size()));
+    ReadObject(second, envelope);
+    QCOMPARE(second.Status(), kNanoOk);
+    QCOMPARE(envelope.ModuleId(), kListModule);
+    QVERIFY(envelope.Bytes().empty());
 }
 
 QTEST_GUILESS_MAIN(TestCoreNano)
