@@ -296,6 +296,7 @@ private Q_SLOTS:
     void archiveCursorAcrossCopiesAndWrites();
     void actionLocationKeptWhenUnreadable();
     void envelopeObjectHoldsItsPayload();
+    void archiveView();
 };
 
 void TestCoreNano::referenceCounting() {
@@ -1086,6 +1087,33 @@ void TestCoreNano::envelopeObjectHoldsItsPayload() {
     QCOMPARE(second.Status(), kNanoOk);
     QCOMPARE(envelope.ModuleId(), kListModule);
     QVERIFY(envelope.Bytes().empty());
+}
+
+// A view reads the bytes where they lie and, like a stream, starts over at BeginRead; it
+// takes no writes.
+void TestCoreNano::archiveView() {
+    const QByteArray bytes = Hex("01 00 00 00 02 00");
+    CNanoArchiveView view(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    QCOMPARE(view.ReadWindow(), Data(bytes));
+    std::uint32_t value = 0;
+    QVERIFY(nano::ReadU32(view, value));
+    QCOMPARE(value, 1u);
+    QVERIFY(!nano::ReadU32(view, value));
+    QVERIFY(view.Failed());
+    QCOMPARE(view.Remaining(), std::size_t(2));
+    view.BeginRead();
+    QVERIFY(!view.Failed());
+    QCOMPARE(view.Remaining(), std::size_t(6));
+    value = 0;
+    QVERIFY(nano::ReadU32(view, value));
+    QCOMPARE(value, 1u);
+    QVERIFY(!nano::WriteU32(view, 3));
+    QCOMPARE(view.Status(), kNanoFailed);
+    QCOMPARE(view.Remaining(), std::size_t(2));
+    QCOMPARE(ToHex(bytes), QByteArray("01 00 00 00 02 00"));
+
+    const CNanoArchiveView nothing(nullptr, 5);
+    QCOMPARE(nothing.Remaining(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestCoreNano)
