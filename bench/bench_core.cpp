@@ -73,6 +73,29 @@ void BM_DecodeListPage(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeListPage)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
+// Decodes and frees the page count times, in one call that an instruction counter can single
+// out: valgrind --tool=callgrind --toggle-collect='*DecodeListPages*' bench_core
+// --benchmark_filter=BM_DecodeListPageCounted counts exactly 100 decodes.
+[[gnu::noinline]] std::size_t DecodeListPages(const std::vector<std::uint8_t>& bytes, int count) {
+    std::size_t elements = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto reply = DecodeEnvelope(bytes.data(), bytes.size());
+        if (const auto* page = reply->PayloadAs<CRspModBlaGetList>())
+            elements += page->elements.size();
+    }
+    return elements;
+}
+
+void BM_DecodeListPageCounted(benchmark::State& state) {
+    const std::vector<std::uint8_t> bytes = ListPageReply(1000);
+    const int decodes = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        if (DecodeListPages(bytes, decodes) != static_cast<std::size_t>(decodes) * 1000)
+            state.SkipWithError("the page did not decode");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_DecodeListPageCounted)->Arg(100)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 void BM_AppendToStore(benchmark::State& state) {
     std::vector<ST_BLELEMENT> page;
     for (int i = 0; i < 1000; ++i)

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTest>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -183,6 +184,70 @@ private:
 
 Q_DECLARE_METATYPE(MakeMessage)
 
+namespace {
+
+// An archive that lends no bytes in place, so that every value goes through ReadBytes.
+class ArchiveWithoutWindow final : public INanoArchive {
+public:
+    explicit ArchiveWithoutWindow(const QByteArray& bytes) : m_bytes(bytes) {}
+    bool BeginWrite() override { return false; }
+    bool BeginRead() override {
+        m_cursor = 0;
+        ClearFailed();
+        return true;
+    }
+    void EndAccess() override {}
+    std::size_t WriteBytes(const void*, std::size_t, std::size_t) override {
+        MarkFailed();
+        return 0;
+    }
+    std::size_t ReadBytes(void* data, std::size_t elementSize, std::size_t count) override {
+        const std::size_t size = elementSize * count;
+        if (size > Remaining() || (size && !data)) {
+            MarkFailed();
+            return 0;
+        }
+        if (size)
+            std::memcpy(data, m_bytes.constData() + m_cursor, size);
+        m_cursor += static_cast<qsizetype>(size);
+        return size;
+    }
+    std::size_t Remaining() const override { return static_cast<std::size_t>(m_bytes.size() - m_cursor); }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_cursor = 0;
+};
+
+// A wide text of count units, unit i being a letter, or 0 at the given places.
+QByteArray Units(int count, const QList<int>& zeros) {
+    QByteArray bytes = U32(static_cast<std::uint32_t>(count));
+    for (int i = 0; i < count; ++i) {
+        bytes += zeros.contains(i) ? '\0' : char('a' + i % 26);
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+QString Letters(int count) {
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += QChar(u'a' + i % 26);
+    return text;
+}
+
+// A list page of one element whose location is the given wide text.
+QByteArray OneElementReply(const QByteArray& location) {
+    const QByteArray element = Hex("00 00 00 00") + QByteArray(16, '\0') + QByteArray(28, '\0') + location +
+                               Hex("01 00 00 00 00 00") + QByteArray(8, '\0');
+    const QByteArray payload =
+        Hex(kRspGetListName) + Hex("01 00 00 00") + element + Hex("FF FF FF FF 00 00 00 00");
+    return Hex(kEnvelopeName) + Hex(kListReplyHead) + U32(static_cast<std::uint32_t>(payload.size())) +
+           payload;
+}
+
+} // namespace
+
 class TestCoreNano : public QObject {
     Q_OBJECT
 
@@ -221,6 +286,17 @@ private Q_SLOTS:
     void defaultFactory();
     void archiveFactoryIsUsedAndKept();
     void classNameLimit();
+    void textDecodingWithoutWindow_data();
+    void textDecodingWithoutWindow();
+    void longTextDecoding_data();
+    void longTextDecoding();
+    void listReplyTextAtLimit_data();
+    void listReplyTextAtLimit();
+    void payloadEndsAtItsLength();
+    void archiveCursorAcrossCopiesAndWrites();
+    void actionLocationKeptWhenUnreadable();
+    void envelopeObjectHoldsItsPayload();
+    void archiveView();
 };
 
 void TestCoreNano::referenceCounting() {
@@ -833,6 +909,211 @@ void TestCoreNano::classNameLimit() {
     const std::u16string name = NanoClassName(std::u16string(300, u'x'));
     QCOMPARE(name.size(), std::size_t(259)); // 260 units with the terminator
     QCOMPARE(Q(name.substr(0, 7)), QStringLiteral("class x"));
+}
+
+void TestCoreNano::textDecodingWithoutWindow_data() {
+    textDecoding_data();
+}
+
+// The same texts from an archive that lends no bytes: the same results.
+void TestCoreNano::textDecodingWithoutWindow() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, read);
+    QFETCH(QString, text);
+    QFETCH(int, remaining);
+    ArchiveWithoutWindow archive(bytes);
+    archive.BeginRead();
+    QVERIFY(!archive.ReadWindow());
+    std::u16string target = u"keep";
+    QCOMPARE(nano::ReadText(archive, target), read);
+    QCOMPARE(Q(target), text);
+    QCOMPARE(archive.Status(), read ? kNanoOk : kNanoFailed);
+    QCOMPARE(archive.Failed(), !read);
+    QCOMPARE(archive.Remaining(), std::size_t(remaining));
+}
+
+void TestCoreNano::longTextDecoding_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("zeros");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("8 units, the last one 0") << 8 << QList<int>{7} << 7;
+    QTest::newRow("8 units, none 0") << 8 << QList<int>{} << 8;
+    QTest::newRow("9 units, the last one 0") << 9 << QList<int>{8} << 8;
+    QTest::newRow("9 units, the first one 0") << 9 << QList<int>{0} << 0;
+    QTest::newRow("16 units, 0 in the second eight") << 16 << QList<int>{11, 15} << 11;
+    QTest::newRow("17 units, none 0") << 17 << QList<int>{} << 17;
+    QTest::newRow("23 units, 0 in the last seven") << 23 << QList<int>{20, 22} << 20;
+    QTest::newRow("5 units, the last one 0") << 5 << QList<int>{4} << 4;
+    QTest::newRow("7 units, 0 after a 0-free word") << 7 << QList<int>{5} << 5;
+    QTest::newRow("6 units, 0 in the first word") << 6 << QList<int>{2} << 2;
+    QTest::newRow("62 units, a path and its terminator") << 62 << QList<int>{61} << 61;
+    QTest::newRow("100 units, two 0 units") << 100 << QList<int>{50, 99} << 50;
+}
+
+// Long texts are scanned several units at a time: the first 0 unit ends the text wherever
+// it lies, and every unit of the count is taken.
+void TestCoreNano::longTextDecoding() {
+    QFETCH(int, count);
+    QFETCH(QList<int>, zeros);
+    QFETCH(int, kept);
+    const QByteArray bytes = Units(count, zeros) + Hex("FF");
+    CNanoArchiveStream archive(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    archive.BeginRead();
+    std::u16string target = u"keep";
+    QVERIFY(nano::ReadText(archive, target));
+    QCOMPARE(Q(target), Letters(kept));
+    QCOMPARE(archive.Remaining(), std::size_t(1));
+
+    ArchiveWithoutWindow unlent(bytes);
+    unlent.BeginRead();
+    QVERIFY(nano::ReadText(unlent, target));
+    QCOMPARE(Q(target), Letters(kept));
+    QCOMPARE(unlent.Remaining(), std::size_t(1));
+}
+
+void TestCoreNano::listReplyTextAtLimit_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("zeroAt");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("32767 units are kept whole") << 32768 << 32767 << 32767;
+    QTest::newRow("32768 units lose the last one") << 32769 << 32768 << 32767;
+    QTest::newRow("a 0 unit before the limit ends the text first") << 32769 << 32766 << 32766;
+}
+
+void TestCoreNano::listReplyTextAtLimit() {
+    QFETCH(int, count);
+    QFETCH(int, zeroAt);
+    QFETCH(int, kept);
+    const auto reply = Decode(OneElementReply(Units(count, {zeroAt})));
+    const auto* page = reply->PayloadAs<CRspModBlaGetList>();
+    QVERIFY(page);
+    QCOMPARE(page->elements.size(), std::size_t(1));
+    QCOMPARE(Q(page->elements[0].location.value_or(u"?")), Letters(kept));
+    QCOMPARE(page->nextPosition, -1);
+}
+
+// The payload is its L bytes and no more: a page cut by L does not read on into whatever
+// follows the envelope, even bytes that would complete it.
+void TestCoreNano::payloadEndsAtItsLength() {
+    const QByteArray payload = Join({kRspGetListName, kTwoElementsBody});
+    for (const int cut : {1, 8, 9, 18, 30}) { // inside the handle, the position, reserved C, z.zip
+        const auto reply = Decode(Hex(kEnvelopeName) + Hex(kListReplyHead) +
+                                  U32(static_cast<std::uint32_t>(payload.size() - cut)) + payload);
+        QVERIFY2(reply->decoded && reply->payload && !reply->payloadComplete,
+                 qPrintable(QStringLiteral("cut %1").arg(cut)));
+        QVERIFY(!reply->PayloadAs<CRspModBlaGetList>());
+    }
+}
+
+// The cursor of a byte stream survives a copy of the archive and a write that moves its store.
+void TestCoreNano::archiveCursorAcrossCopiesAndWrites() {
+    const QByteArray bytes = Hex("01 00 00 00 02 00 00 00 03 00 00 00");
+    CNanoArchiveStream original(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    original.BeginRead();
+    std::uint32_t value = 0;
+    QVERIFY(nano::ReadU32(original, value));
+    CNanoArchiveStream copy = original;
+    CNanoArchiveStream assigned;
+    assigned = original;
+    // The original's store is written over: the copies read their own.
+    original.BeginWrite();
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(nano::WriteU32(original, 99));
+    for (CNanoArchiveStream* archive : std::initializer_list<CNanoArchiveStream*>{&copy, &assigned}) {
+        QCOMPARE(archive->Remaining(), std::size_t(8));
+        QVERIFY(nano::ReadU32(*archive, value));
+        QCOMPARE(value, 2u);
+    }
+
+    CNanoArchiveStream stream;
+    stream.BeginWrite();
+    QVERIFY(nano::WriteU32(stream, 7));
+    stream.BeginRead();
+    QVERIFY(nano::ReadU32(stream, value));
+    QCOMPARE(value, 7u);
+    QCOMPARE(stream.Remaining(), std::size_t(0));
+    for (std::uint32_t i = 0; i < 1000; ++i) // grows the store well past its first block
+        QVERIFY(nano::WriteU32(stream, i));
+    QCOMPARE(stream.Remaining(), std::size_t(4000));
+    QVERIFY(nano::ReadU32(stream, value));
+    QCOMPARE(value, 0u);
+    QVERIFY(nano::ReadU32(stream, value));
+    QCOMPARE(value, 1u);
+}
+
+// A location that cannot be read leaves the element's as it was: present or missing.
+void TestCoreNano::actionLocationKeptWhenUnreadable() {
+    const QByteArray bytes = Join({"34 12 00 00 02 00 00 00 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F",
+                                   "2A 00 00 00 F4 01 00 00 14 00 00 00 C9 00 00 00 22 22 22 22 11 11 11 11",
+                                   "03 00 00 00 43 00 3A 00 00 00", // C:
+                                   "00 00 00 00"});                 // container location: count 0
+    CMsgModBlaActions action;
+    action.element.location = u"before";
+    action.element.containerLocation = u"kept";
+    CNanoArchiveStream archive(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    archive.BeginRead();
+    QVERIFY(!action.Deserialize(archive));
+    QCOMPARE(Q(action.element.location.value_or(u"?")), QStringLiteral("C:"));
+    QCOMPARE(Q(action.element.containerLocation.value_or(u"?")), QStringLiteral("kept"));
+
+    CMsgModBlaActions fresh;
+    archive.BeginRead();
+    QVERIFY(!fresh.Deserialize(archive));
+    QCOMPARE(Q(fresh.element.location.value_or(u"?")), QStringLiteral("C:"));
+    QVERIFY(!fresh.element.containerLocation.has_value());
+}
+
+// Read as an object of its own, the envelope keeps its payload in its store, and the payload
+// is read from the envelope; a second read replaces what the first one brought.
+void TestCoreNano::envelopeObjectHoldsItsPayload() {
+    const QByteArray reply = TwoResultsReply();
+    CNanoArchiveStream archive(Data(reply), static_cast<std::size_t>(reply.size()));
+    CNanoMessageBase envelope;
+    ReadObject(archive, envelope);
+    QCOMPARE(archive.Status(), kNanoOk);
+    QCOMPARE(archive.Remaining(), std::size_t(0));
+    QCOMPARE(envelope.ModuleId(), kDetectionInfoModule);
+    QCOMPARE(ToHex(envelope.Bytes()), ToHex(Join({kRspGetInfoName, kTwoResultsBody})));
+    const NanoPtr<INanoSerializable> payload = ReadNewObject(envelope);
+    QVERIFY(!envelope.Failed());
+    const auto* info = dynamic_cast<RspModAvIemGetInfo*>(payload.get());
+    QVERIFY(info);
+    QCOMPARE(info->results.size(), std::size_t(2));
+    QCOMPARE(Q(info->results[0].name), QStringLiteral("Trojan.X"));
+
+    const QByteArray empty = Join({kEnvelopeName, kListReplyHead, "00 00 00 00"});
+    CNanoArchiveStream second(Data(empty), static_cast<std::size_t>(empty.size()));
+    ReadObject(second, envelope);
+    QCOMPARE(second.Status(), kNanoOk);
+    QCOMPARE(envelope.ModuleId(), kListModule);
+    QVERIFY(envelope.Bytes().empty());
+}
+
+// A view reads the bytes where they lie and, like a stream, starts over at BeginRead; it
+// takes no writes.
+void TestCoreNano::archiveView() {
+    const QByteArray bytes = Hex("01 00 00 00 02 00");
+    CNanoArchiveView view(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    QCOMPARE(view.ReadWindow(), Data(bytes));
+    std::uint32_t value = 0;
+    QVERIFY(nano::ReadU32(view, value));
+    QCOMPARE(value, 1u);
+    QVERIFY(!nano::ReadU32(view, value));
+    QVERIFY(view.Failed());
+    QCOMPARE(view.Remaining(), std::size_t(2));
+    view.BeginRead();
+    QVERIFY(!view.Failed());
+    QCOMPARE(view.Remaining(), std::size_t(6));
+    value = 0;
+    QVERIFY(nano::ReadU32(view, value));
+    QCOMPARE(value, 1u);
+    QVERIFY(!nano::WriteU32(view, 3));
+    QCOMPARE(view.Status(), kNanoFailed);
+    QCOMPARE(view.Remaining(), std::size_t(2));
+    QCOMPARE(ToHex(bytes), QByteArray("01 00 00 00 02 00"));
+
+    const CNanoArchiveView nothing(nullptr, 5);
+    QCOMPARE(nothing.Remaining(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestCoreNano)

@@ -24,6 +24,43 @@ std::vector<std::uint8_t> EncodeEnvelope(std::uint32_t moduleId, std::uint32_t h
     }
 }
 
+namespace {
+
+// The envelope as a reply is decoded: the fields of CNanoMessageBase, with the payload left
+// in the received bytes rather than copied into a store of its own.
+class EnvelopeInPlace final : public INanoSerializable {
+public:
+    std::uint32_t moduleId = 0;
+    std::uint32_t headerWord = 0;
+    const std::uint8_t* payload = nullptr;
+    std::size_t payloadSize = 0;
+
+    std::u16string GetClassName() const override { return NanoClassName(CNanoMessageBase::kTypeName); }
+    bool Serialize(INanoArchive& ar) const override {
+        return nano::WriteU32(ar, moduleId) && nano::WriteU64(ar, headerWord) &&
+               nano::WriteU32(ar, static_cast<std::uint32_t>(payloadSize)) &&
+               nano::WriteRaw(ar, payload, payloadSize);
+    }
+    // Needs an archive that lends its bytes: the payload is only pointed at.
+    bool Deserialize(INanoArchive& ar) override {
+        std::uint32_t length = 0;
+        if (!ReadEnvelopeHead(ar, moduleId, headerWord, length))
+            return false;
+        ar.SetStatus(kNanoFailed);
+        if (ar.ReadWindowSize() < length) {
+            ar.MarkFailed();
+            return false;
+        }
+        payload = ar.ReadWindow();
+        payloadSize = length;
+        ar.TakeFromWindow(length);
+        ar.SetStatus(kNanoOk);
+        return true;
+    }
+};
+
+} // namespace
+
 std::unique_ptr<ReplyEnvelope> DecodeEnvelope(const std::uint8_t* data, std::size_t size) {
     std::unique_ptr<ReplyEnvelope> reply;
     try {
@@ -32,18 +69,20 @@ std::unique_ptr<ReplyEnvelope> DecodeEnvelope(const std::uint8_t* data, std::siz
         return nullptr;
     }
     try {
-        CNanoArchiveStream archive(data, data ? size : 0);
-        const NanoPtr<CNanoMessageBase> envelope(new CNanoMessageBase());
-        ReadObject(archive, *envelope);
+        // The received bytes are read where they are; only the decoded values are copied.
+        CNanoArchiveView archive(data, data ? size : 0);
+        EnvelopeInPlace envelope;
+        ReadObject(archive, envelope);
         if (archive.Status() != kNanoOk)
             return reply;
         reply->decoded = true;
-        reply->moduleId = envelope->ModuleId();
-        reply->resultCode = static_cast<std::int32_t>(envelope->HeaderWord());
-        if (envelope->Bytes().empty())
+        reply->moduleId = envelope.moduleId;
+        reply->resultCode = static_cast<std::int32_t>(envelope.headerWord);
+        if (envelope.payloadSize == 0)
             return reply;
-        reply->payload = ReadNewObject(*envelope);
-        reply->payloadComplete = reply->payload && !envelope->Failed();
+        CNanoArchiveView payload(envelope.payload, envelope.payloadSize);
+        reply->payload = ReadNewObject(payload);
+        reply->payloadComplete = reply->payload && !payload.Failed();
     } catch (...) {
         // Out of memory on a hostile reply: what decoded so far stands, the payload does not.
         reply->payloadComplete = false;

@@ -2,6 +2,7 @@
 
 #include "support/systempath.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -9,7 +10,8 @@ namespace {
 using namespace nano;
 
 // Smallest sizes on the wire, to refuse counts that the remaining bytes cannot hold.
-constexpr std::size_t kListElementMinimum = 4 + 16 + 4 + 4 + 8 + 4 + 4 + 4 + kMinTextBytes * 2 + 4 + 4;
+constexpr std::size_t kListElementHead = 4 + 16 + 4 + 4 + 8 + 4 + 4 + 4;
+constexpr std::size_t kListElementMinimum = kListElementHead + kMinTextBytes * 2 + 4 + 4;
 constexpr std::size_t kResultMinimum = 4 * 3 + kMinTextBytes;
 constexpr std::size_t kIdentifierSize = 4;
 
@@ -28,12 +30,14 @@ bool WriteLocation(INanoArchive& ar, const std::optional<std::u16string>& locati
     return WriteText(ar, location ? ExpandSystemPathString(*location) : std::u16string());
 }
 
+// A location that cannot be read leaves the element's as it was.
 bool ReadLocation(INanoArchive& ar, std::optional<std::u16string>& location) {
-    std::u16string text;
-    if (!ReadText(ar, text, ST_BLELEMENT::kMaxText))
-        return false;
-    location = std::move(text);
-    return true;
+    const bool had = location.has_value();
+    if (ReadText(ar, had ? *location : location.emplace(), ST_BLELEMENT::kMaxText))
+        return true;
+    if (!had)
+        location.reset();
+    return false;
 }
 
 bool WriteIdentifier(INanoArchive& ar, const ST_BLELEMENT::Identifier& identifier) {
@@ -52,17 +56,38 @@ bool WriteListElement(INanoArchive& ar, const ST_BLELEMENT& e) {
            WriteLocation(ar, e.containerLocation) && WriteU32(ar, e.flags) && WriteU32(ar, e.reservedC);
 }
 
-bool ReadListElement(INanoArchive& ar, ST_BLELEMENT& e) {
+// The fixed fields ahead of the texts. In one piece when the archive lends them all: the
+// same values, one bounds check instead of nine.
+bool ReadListElementHead(INanoArchive& ar, ST_BLELEMENT& e) {
     std::uint32_t high = 0;
     std::uint32_t low = 0;
-    std::uint32_t notKept = 0;
-    const bool read = ReadU32(ar, e.reservedA) && ReadIdentifier(ar, e.identifier) &&
-                      ReadU32(ar, e.informationId) && ReadU32(ar, e.detectionId) && ReadU32(ar, high) &&
-                      ReadU32(ar, low) && ReadU32(ar, e.category) && ReadU32(ar, e.itemType) &&
-                      ReadU32(ar, e.reservedB) && ReadLocation(ar, e.location) &&
-                      ReadLocation(ar, e.containerLocation) && ReadU32(ar, e.flags) && ReadU32(ar, notKept);
+    bool read = true;
+    if (ar.ReadWindowSize() >= kListElementHead) {
+        const std::uint8_t* p = ar.ReadWindow();
+        e.reservedA = LoadLittleEndian<std::uint32_t>(p);
+        std::memcpy(e.identifier.data(), p + 4, e.identifier.size());
+        e.informationId = LoadLittleEndian<std::uint32_t>(p + 20);
+        e.detectionId = LoadLittleEndian<std::uint32_t>(p + 24);
+        high = LoadLittleEndian<std::uint32_t>(p + 28);
+        low = LoadLittleEndian<std::uint32_t>(p + 32);
+        e.category = LoadLittleEndian<std::uint32_t>(p + 36);
+        e.itemType = LoadLittleEndian<std::uint32_t>(p + 40);
+        e.reservedB = LoadLittleEndian<std::uint32_t>(p + 44);
+        ar.TakeFromWindow(kListElementHead);
+        ar.SetStatus(kNanoOk);
+    } else {
+        read = ReadU32(ar, e.reservedA) && ReadIdentifier(ar, e.identifier) && ReadU32(ar, e.informationId) &&
+               ReadU32(ar, e.detectionId) && ReadU32(ar, high) && ReadU32(ar, low) &&
+               ReadU32(ar, e.category) && ReadU32(ar, e.itemType) && ReadU32(ar, e.reservedB);
+    }
     e.actionTime = (static_cast<std::uint64_t>(high) << 32) | low;
     return read;
+}
+
+bool ReadListElement(INanoArchive& ar, ST_BLELEMENT& e) {
+    std::uint32_t notKept = 0;
+    return ReadListElementHead(ar, e) && ReadLocation(ar, e.location) &&
+           ReadLocation(ar, e.containerLocation) && ReadU32(ar, e.flags) && ReadU32(ar, notKept);
 }
 
 bool WriteActionElement(INanoArchive& ar, const ST_BLELEMENT& e) {
@@ -110,10 +135,11 @@ bool CRspModBlaGetList::Deserialize(INanoArchive& ar) {
         return false;
     elements.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        ST_BLELEMENT e;
-        if (!ReadListElement(ar, e))
+        // Read in place; an element that does not come through whole is not kept.
+        if (!ReadListElement(ar, elements.emplace_back())) {
+            elements.pop_back();
             return false;
-        elements.push_back(std::move(e));
+        }
     }
     return ReadI32(ar, nextPosition) && ReadU32(ar, listHandle);
 }

@@ -21,12 +21,8 @@ bool CNanoMessageBase::Serialize(INanoArchive& ar) const {
 }
 
 bool CNanoMessageBase::Deserialize(INanoArchive& ar) {
-    std::uint64_t header = 0;
     std::uint32_t length = 0;
-    if (!nano::ReadU32(ar, m_moduleId) || !nano::ReadU64(ar, header))
-        return false;
-    m_headerWord = static_cast<std::uint32_t>(header);
-    if (!nano::ReadCount(ar, length, 1))
+    if (!ReadEnvelopeHead(ar, m_moduleId, m_headerWord, length))
         return false;
     // The payload replaces whatever the store held, so a reused envelope carries only what
     // this body brought.
@@ -37,4 +33,13 @@ bool CNanoMessageBase::Deserialize(INanoArchive& ar) {
     }
     ar.SetStatus(kNanoOk);
     return true;
+}
+
+bool ReadEnvelopeHead(INanoArchive& ar, std::uint32_t& moduleId, std::uint32_t& headerWord,
+                      std::uint32_t& payloadLength) {
+    std::uint64_t header = 0;
+    if (!nano::ReadU32(ar, moduleId) || !nano::ReadU64(ar, header))
+        return false;
+    headerWord = static_cast<std::uint32_t>(header);
+    return nano::ReadCount(ar, payloadLength, 1);
 }

@@ -11,12 +11,14 @@
 // envelope is therefore also the archive its payload is read from.
 class CNanoMessageBase final : public INanoSerializable, public CNanoArchiveStream {
 public:
+    static constexpr std::u16string_view kTypeName = u"CNanoMessageBase *";
+
     CNanoMessageBase() = default;
     // Writes the payload (its class name and body) into the envelope's store; the envelope's
     // status tells whether it went through.
     CNanoMessageBase(std::uint32_t moduleId, std::uint32_t headerWord, const INanoSerializable* payload);
 
-    std::u16string GetClassName() const override { return NanoClassName(u"CNanoMessageBase *"); }
+    std::u16string GetClassName() const override { return NanoClassName(kTypeName); }
     // Module identifier, header word as 64 bits (high half 0), payload length L, L bytes.
     bool Serialize(INanoArchive& ar) const override;
     bool Deserialize(INanoArchive& ar) override;
@@ -28,6 +30,11 @@ private:
     std::uint32_t m_moduleId = 0;
     std::uint32_t m_headerWord = 0;
 };
+
+// The envelope's body up to its payload: module identifier, header word and payload length,
+// the length checked against the remaining bytes. The payload's bytes come next.
+bool ReadEnvelopeHead(INanoArchive& ar, std::uint32_t& moduleId, std::uint32_t& headerWord,
+                      std::uint32_t& payloadLength);
 
 // Wire form and type name of each value a CSimpleSerializable can carry.
 template <class T> struct NanoSimpleValue;
