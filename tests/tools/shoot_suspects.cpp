@@ -13,23 +13,27 @@
 // history-remove-confirmation.png, history-search.png and history-waiting.png (a redo the
 // service takes long to answer); console.png and suspects-items.png (the items, the first one described),
 // suspects-description.png (a virus suspect described, with its hint open), suspects-waiting.png
-// (an unblock the service takes long to answer) and suspects-empty.png (nothing blocked).
+// (an unblock the service takes long to answer), suspects-empty.png (nothing blocked),
+// suspects-loading.png (a service slow to send the first page), suspects-failed.png (a list the
+// service would not give) and suspects-spoofed-name.png (a name that hides its extension).
 #include "consoleform.h"
 #include "consoleoptions.h"
 #include "service/protectionservice.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -97,9 +101,15 @@ public:
     void EmptyState();
     void History();
     void HistoryWaiting();
+    void Loading();
+    void FailedFetch();
+    void SpoofedName();
 
 private:
-    std::unique_ptr<TConsoleForm> StartConsole(const QString& store, bool reseed, int latencyMs);
+    std::unique_ptr<TConsoleForm> StartConsole(const QString& store, bool reseed, int latencyMs,
+                                               const QString& fault = QString());
+    // The console with the hint of the item at `index` open, as a compositing desktop shows both.
+    QImage WithItemHint(TConsoleForm& console, int index, QWidget** tooltipOut = nullptr);
     void WaitUntilFilled(TConsoleForm& console);
     void Save(const QImage& image, const QString& name, bool forReview = false);
     void Save(const QPixmap& pixmap, const QString& name, bool forReview = false) {
@@ -117,8 +127,10 @@ private:
     QTemporaryDir m_stores;
 };
 
-std::unique_ptr<TConsoleForm> Shooter::StartConsole(const QString& store, bool reseed, int latencyMs) {
+std::unique_ptr<TConsoleForm> Shooter::StartConsole(const QString& store, bool reseed, int latencyMs,
+                                                    const QString& fault) {
     ConsoleOptions options;
+    options.fault = fault;
     options.language = QStringLiteral("es");
     options.storePath = m_stores.filePath(store);
     options.reseed = reseed;
@@ -202,8 +214,18 @@ void Shooter::ItemsAndDescription() {
     if (found < 0)
         Fail(QStringLiteral("no item described as a virus suspect"));
 
+    QWidget* tooltip = nullptr;
+    const QImage picture = WithItemHint(*console, found, &tooltip);
+    Save(picture, QStringLiteral("suspects-description.png"));
+    Save(tooltip->grab(), QStringLiteral("review-tooltip.png"), true);
+    ParkPointer();
+    console->StopModule();
+}
+
+QImage Shooter::WithItemHint(TConsoleForm& console, int index, QWidget** tooltipOut) {
+    QWidget* carousel = Child(console.SuspectsWindow(), "lwSuspects2");
     // The hint comes from a real pointer resting on the item: the tooltip is placed at it.
-    const QPoint local = ItemCentre(carousel, found);
+    const QPoint local = ItemCentre(carousel, index);
     QCursor::setPos(carousel->mapToGlobal(local));
     QTest::mouseMove(carousel, local);
     const QStringList tooltipNames{QStringLiteral("TooltipFormRight"), QStringLiteral("TooltipFormLeft"),
@@ -212,24 +234,77 @@ void Shooter::ItemsAndDescription() {
     WaitUntil([&] { return (tooltip = VisibleTopLevel(tooltipNames)) != nullptr; }, 5000,
               QStringLiteral("the item's hint"));
     QTest::qWait(150);
-
-    // What a compositing desktop shows: the console with the tooltip's own picture (its
-    // shadow and rounded corners translucent) on top, transparent around both.
-    const QRect consoleArea = console->geometry();
+    // The console with the tooltip's own picture (its shadow and rounded corners translucent)
+    // on top, transparent around both.
+    const QRect consoleArea = console.geometry();
     const QRect tooltipArea = tooltip->geometry();
     const QRect area = consoleArea.united(tooltipArea);
     QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
         QPainter painter(&picture);
-        painter.drawPixmap(consoleArea.topLeft() - area.topLeft(), console->grab());
+        painter.drawPixmap(consoleArea.topLeft() - area.topLeft(), console.grab());
         painter.drawPixmap(tooltipArea.topLeft() - area.topLeft(), tooltip->grab());
     }
-    Save(picture, QStringLiteral("suspects-description.png"));
-    Save(tooltip->grab(), QStringLiteral("review-tooltip.png"), true);
-    if (!m_review.isEmpty())
-        std::printf("hint window %d,%d %dx%d, pointer at %d,%d\n", tooltipArea.x(), tooltipArea.y(),
-                    tooltipArea.width(), tooltipArea.height(), QCursor::pos().x(), QCursor::pos().y());
+    if (tooltipOut)
+        *tooltipOut = tooltip;
+    return picture;
+}
+
+void Shooter::Loading() {
+    // A service that takes ten seconds over the first page: the window waits quietly, then says so.
+    auto console = StartConsole(QStringLiteral("loading.sqlite"), true, 10000);
+    QWidget* window = console->SuspectsWindow();
+    QWidget* loading = Child(window, "lblLoadingLw");
+    WaitUntil([&] { return loading->isVisible(); }, 5000, QStringLiteral("the loading text"));
+    if (Child(window, "pnlEmptyLw")->isVisible())
+        Fail(QStringLiteral("the empty text shows while the list is on its way"));
+    QTest::qWait(200);
+    Save(console->grab(), QStringLiteral("suspects-loading.png"));
+    console->StopModule();
+}
+
+void Shooter::FailedFetch() {
+    // A service that answers the list request with an error.
+    auto console =
+        StartConsole(QStringLiteral("failed.sqlite"), true, kQuickServiceMs, QStringLiteral("error:5"));
+    QWidget* window = console->SuspectsWindow();
+    QWidget* failed = Child(window, "lblListFailedLw");
+    WaitUntil([&] { return failed->isVisible(); }, kFillTimeoutMs, QStringLiteral("the failure text"));
+    QTest::qWait(300);
+    Save(console->grab(), QStringLiteral("suspects-failed.png"));
+    console->StopModule();
+}
+
+void Shooter::SpoofedName() {
+    const QString store = QStringLiteral("spoofed.sqlite");
+    {
+        auto console = StartConsole(store, true, kQuickServiceMs);
+        WaitUntilFilled(*console);
+        console->StopModule();
+    }
+    {
+        // The newest item renamed so that, read right to left, it ends in ".pdf".
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("spoof"));
+        db.setDatabaseName(m_stores.filePath(store));
+        if (!db.open())
+            Fail(QStringLiteral("cannot open the spoofed store"));
+        QSqlQuery query(db);
+        query.prepare(
+            QStringLiteral("UPDATE items SET location = ? WHERE location LIKE '%VLC_setup_gratis.exe'"));
+        query.addBindValue(QStringLiteral("C:\\Users\\ana\\Descargas\\factura\u202Efdp.exe"));
+        if (!query.exec() || query.numRowsAffected() != 1)
+            Fail(QStringLiteral("could not rename the item"));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("spoof"));
+    auto console = StartConsole(store, false, kQuickServiceMs);
+    WaitUntilFilled(*console);
+    QWidget* carousel = Child(console->SuspectsWindow(), "lwSuspects2");
+    QTest::mouseClick(carousel, Qt::LeftButton, {}, ItemCentre(carousel, 0));
+    QTest::qWait(200);
+    Save(WithItemHint(*console, 0), QStringLiteral("suspects-spoofed-name.png"));
     ParkPointer();
     console->StopModule();
 }
@@ -421,6 +496,9 @@ int main(int argc, char** argv) {
     shooter.ItemsAndDescription();
     shooter.WaitingLayer();
     shooter.EmptyState();
+    shooter.Loading();
+    shooter.FailedFetch();
+    shooter.SpoofedName();
     shooter.History();
     shooter.HistoryWaiting();
     return 0;
