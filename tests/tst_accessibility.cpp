@@ -80,6 +80,7 @@ private Q_SLOTS:
     void carouselIsAListOfItems();
     void carouselArrowsSelectDescribeAndFocusTheItem();
     void suspectsTabOrder();
+    void linkLabelWalksItsLinks();
     void suspectsButtonsAndArrowsHaveNames();
     void focusedControlsDrawAFocusFrame_data();
     void focusedControlsDrawAFocusFrame();
@@ -182,6 +183,44 @@ void TestAccessibility::suspectsTabOrder() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(s.f.controller().HistoryWindow());
     QVERIFY(s.f.controller().HistoryWindow()->isVisible());
+}
+
+void TestAccessibility::linkLabelWalksItsLinks() {
+    QWidget window;
+    auto* before = new TZRUNButton(&window);
+    before->setObjectName(QStringLiteral("before"));
+    auto* label = new THTMLabel(&window);
+    label->setObjectName(QStringLiteral("label"));
+    label->SetHTMLText(QStringLiteral("<a href=\"one\">Uno</a> y <A HREF=\"two\">dos</A>"));
+    auto* after = new TZRUNButton(&window);
+    after->setObjectName(QStringLiteral("after"));
+    QStringList followed;
+    connect(label, &THTMLabel::AnchorClick, this, [&](const QString& anchor) { followed << anchor; });
+    window.show();
+    QVERIFY(Activate(&window));
+    before->setFocus(Qt::TabFocusReason);
+    const QList<QPair<QString, QString>> forward{{"label", "one"}, {"label", "two"}, {"after", ""}};
+    for (const auto& [widget, anchor] : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(FocusName(), widget);
+        QCOMPARE(label->FocusedAnchor(), anchor);
+        if (!anchor.isEmpty())
+            QTest::keyClick(label, Qt::Key_Return);
+    }
+    QCOMPARE(followed, QStringList({"one", "two"}));
+    // Back in, the last link first.
+    const QList<QPair<QString, QString>> backward{{"label", "two"}, {"label", "one"}, {"before", ""}};
+    for (const auto& [widget, anchor] : backward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(FocusName(), widget);
+        QCOMPARE(label->FocusedAnchor(), anchor);
+    }
+    // Space follows a link too; a label without links is no tab stop.
+    label->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(label, Qt::Key_Space);
+    QCOMPARE(followed.last(), QStringLiteral("one"));
+    label->SetHTMLText(QStringLiteral("Sin enlaces"));
+    QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
 
 void TestAccessibility::suspectsButtonsAndArrowsHaveNames() {
