@@ -131,9 +131,8 @@ void THTMLabel::UpdateKeyboardLinks(const QString& rich) {
         m_anchors.isEmpty() ? -1 : std::clamp<int>(m_focusedAnchor, 0, int(m_anchors.size()) - 1);
     // The label walks its links itself (Qt's own keyboard links stop on the label first, where
     // Enter does nothing); the mouse keeps Qt's handling.
+    // A label that loses its links while focused keeps the focus until Tab moves it on.
     setFocusPolicy(m_anchors.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
-    if (m_anchors.isEmpty() && hasFocus())
-        clearFocus();
 }
 
 QString THTMLabel::FocusedAnchor() const {
