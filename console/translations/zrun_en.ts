@@ -28,6 +28,27 @@
         <source>Desbloqueando elemento...</source>
         <translation>Unblocking item...</translation>
     </message>
+    <!-- Names a screen reader gives the picture-only buttons. -->
+    <message>
+        <source>Anterior</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>Siguiente</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Minimizar</source>
+        <translation>Minimise</translation>
+    </message>
+    <message>
+        <source>Maximizar</source>
+        <translation>Maximise</translation>
+    </message>
+    <message>
+        <source>Restaurar</source>
+        <translation>Restore</translation>
+    </message>
     <!-- Descriptions and the reasons of the unblock warning. -->
     <message>
         <source>Está bloqueado por ser &lt;b&gt;una aplicación publicitaria&lt;/b&gt;.</source>

@@ -1,5 +1,6 @@
 #include "controls/advstringgrid.h"
 
+#include "controls/focusframe.h"
 #include "support/htmltext.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -138,6 +139,8 @@ QVariant TAdvGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return m_grid->DisplayText(col, row);
     case PlainTextRole:
+    // A screen reader reads the cell's words, never its markup.
+    case Qt::AccessibleTextRole:
         return HtmlToPlainText(m_grid->DisplayText(col, row));
     case ImageIndexRole:
         return m_grid->CellImage(col, row);
@@ -211,6 +214,8 @@ TAdvStringGrid::TAdvStringGrid(QWidget* parent) : QTableView(parent), m_rows(2) 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are selected whole: Tab leaves the grid instead of walking its cells.
+    setTabKeyNavigation(false);
     setShowGrid(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
@@ -691,6 +696,26 @@ void TAdvStringGrid::keyPressEvent(QKeyEvent* event) {
     target = std::clamp(target, 1, last);
     if (target != current && AskSelect(target))
         SelectRow(target);
+}
+
+// The active cell draws no focus rectangle, so the grid shows that it has the keys with an
+// outline of its own.
+void TAdvStringGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(viewport());
+    focusframe::Paint(painter, viewport()->rect(), focusframe::kOnLight, 0);
+}
+
+void TAdvStringGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void TAdvStringGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TAdvStringGrid::leaveEvent(QEvent* event) {

@@ -30,9 +30,9 @@ class QTextDocument;
 // Simple markup in cell texts: <B>...</B>, <BR> and links <A href="target">...</A>.
 
 // The grid's item model (model() of the grid, objectName "GridModel"): DisplayRole is the
-// display text (markup included), PlainTextRole the same without markup; BackgroundRole gives
-// the row's colour and ImageIndexRole the index of the cell's picture in the image list (-1 for
-// none).
+// display text (markup included), PlainTextRole (and AccessibleTextRole, what a screen reader
+// reads of a cell) the same without markup; BackgroundRole gives the row's colour and
+// ImageIndexRole the index of the cell's picture in the image list (-1 for none).
 class TAdvGridModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -203,6 +203,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -1,9 +1,15 @@
 #include "controls/htmlabel.h"
 
+#include "controls/focusframe.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <algorithm>
 #include <cmath>
 
 THTMLabel::THTMLabel(QWidget* parent) : QLabel(parent), m_linkColor(0x06, 0xF9, 0xF9) {
@@ -98,6 +104,7 @@ void THTMLabel::Refresh() {
     if (m_linkColor.isValid() && rich.contains(anchor))
         rich.prepend(QStringLiteral("<style>a { color: %1; }</style>").arg(m_linkColor.name()));
     setText(rich);
+    UpdateKeyboardLinks(rich);
     FitHeight();
 }
 
@@ -109,4 +116,74 @@ void THTMLabel::FitHeight() {
     if (height != this->height())
         resize(width(), height);
     m_fitting = false;
+}
+
+void THTMLabel::UpdateKeyboardLinks(const QString& rich) {
+    static const QRegularExpression target(
+        QStringLiteral("<a\\s[^>]*href\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"),
+        QRegularExpression::CaseInsensitiveOption);
+    m_anchors.clear();
+    for (auto it = target.globalMatch(rich); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        m_anchors << (match.capturedStart(1) >= 0 ? match.captured(1) : match.captured(2));
+    }
+    m_focusedAnchor =
+        m_anchors.isEmpty() ? -1 : std::clamp<int>(m_focusedAnchor, 0, int(m_anchors.size()) - 1);
+    // The label walks its links itself (Qt's own keyboard links stop on the label first, where
+    // Enter does nothing); the mouse keeps Qt's handling.
+    // A label that loses its links while focused keeps the focus until Tab moves it on.
+    setFocusPolicy(m_anchors.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
+}
+
+QString THTMLabel::FocusedAnchor() const {
+    return hasFocus() && m_focusedAnchor >= 0 && m_focusedAnchor < m_anchors.size()
+               ? m_anchors.at(m_focusedAnchor)
+               : QString();
+}
+
+void THTMLabel::focusInEvent(QFocusEvent* event) {
+    QLabel::focusInEvent(event);
+    if (event->reason() == Qt::TabFocusReason)
+        m_focusedAnchor = 0;
+    else if (event->reason() == Qt::BacktabFocusReason)
+        m_focusedAnchor = static_cast<int>(m_anchors.size()) - 1;
+    else if (m_focusedAnchor < 0 && !m_anchors.isEmpty())
+        m_focusedAnchor = 0;
+}
+
+bool THTMLabel::focusNextPrevChild(bool next) {
+    // Tab goes from link to link before it leaves the label.
+    if (hasFocus() && !m_anchors.isEmpty()) {
+        const int to = m_focusedAnchor + (next ? 1 : -1);
+        if (to >= 0 && to < m_anchors.size()) {
+            m_focusedAnchor = to;
+            update();
+            return true;
+        }
+    }
+    return QLabel::focusNextPrevChild(next);
+}
+
+void THTMLabel::keyPressEvent(QKeyEvent* event) {
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    const int key = event->key();
+    const QString anchor = FocusedAnchor();
+    if (plain && !anchor.isEmpty() &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        event->accept();
+        Q_EMIT AnchorClick(anchor);
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void THTMLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Around the text, not the whole label: the label is often far wider than its words.
+    const QRect text =
+        contentsRect().intersected(QRect(contentsRect().topLeft(), MeasureHtml(width()) + QSize(4, 2)));
+    QPainter painter(this);
+    focusframe::Paint(painter, text, m_linkColor.isValid() ? m_linkColor : focusframe::kOnDark, 2);
 }

@@ -21,6 +21,9 @@ public:
     QString HTMLTextWithLineEnds() const;
 
     QColor LinkColor() const { return m_linkColor; }
+
+    // The link the keyboard is on (its target), empty while the label has no focus or no link.
+    QString FocusedAnchor() const;
     void SetLinkColor(const QColor& color);
 
     // With auto height on, the label takes the height its text needs at its current width.
@@ -39,12 +42,22 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // A label with links is a tab stop whose links Tab walks and Enter or Space follows; one
+    // without takes no keyboard focus.
+    void UpdateKeyboardLinks(const QString& rich);
+
     void Refresh();
     void FitHeight();
 
     QStringList m_lines;
+    QStringList m_anchors;    // the targets of the links, in order
+    int m_focusedAnchor = -1; // the one Enter follows while the label has the focus
     QColor m_linkColor;
     bool m_autoHeight = false;
     bool m_fitting = false;

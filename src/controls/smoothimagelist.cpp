@@ -1,5 +1,9 @@
 #include "controls/smoothimagelist.h"
 
+#include "controls/focusframe.h"
+#include "controls/smoothimagelistaccessible.h"
+#include "support/htmltext.h"
+
 #include <QEasingCurve>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,6 +26,7 @@ TSmoothImageList::TSmoothImageList(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
+    TSmoothImageListAccessible::Install();
 
     m_scrollAnimation = new QVariantAnimation(this);
     m_scrollAnimation->setEasingCurve(QEasingCurve::OutCubic);
@@ -31,7 +36,9 @@ TSmoothImageList::TSmoothImageList(QWidget* parent) : QWidget(parent) {
     });
 }
 
-TSmoothImageList::~TSmoothImageList() = default;
+TSmoothImageList::~TSmoothImageList() {
+    TSmoothImageListAccessible::Uninstall();
+}
 
 int TSmoothImageList::AddItem(const QString& caption, const QPixmap& image) {
     m_items.push_back(Item{caption, image, QString(), palette().color(QPalette::WindowText)});
@@ -145,8 +152,10 @@ void TSmoothImageList::SetSelectedIndex(int index) {
         return;
     const int old = SelectedIndex();
     m_selected = index;
-    if (SelectedIndex() != old)
+    if (SelectedIndex() != old) {
         Q_EMIT SelectedIndexChanged(SelectedIndex());
+        NotifyAccessibleSelection();
+    }
     Changed();
 }
 
@@ -366,6 +375,56 @@ void TSmoothImageList::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+void TSmoothImageList::SelectItemByUser(int index) {
+    if (!IsValid(index))
+        return;
+    ScrollToItem(index);
+    SelectByUser(index);
+}
+
+QString TSmoothImageList::ItemAccessibleText(int index, QAccessible::Text text) const {
+    if (!IsValid(index))
+        return QString();
+    QString name = m_items[index].caption;
+    QString description = HtmlToPlainText(m_items[index].hint);
+    if (m_onItemAccessibleText)
+        m_onItemAccessibleText(index, name, description);
+    switch (text) {
+    case QAccessible::Name:
+        return name;
+    case QAccessible::Description:
+        return description;
+    default:
+        return QString();
+    }
+}
+
+void TSmoothImageList::NotifyAccessibleSelection() {
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleInterface* item = list ? list->child(SelectedIndex()) : nullptr;
+    if (!item)
+        return;
+    QAccessibleEvent selection(item, QAccessible::Selection);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(item, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void TSmoothImageList::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+    NotifyAccessibleSelection();
+}
+
+void TSmoothImageList::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 void TSmoothImageList::keyPressEvent(QKeyEvent* event) {
     int target = -1;
     switch (event->key()) {
@@ -385,16 +444,19 @@ void TSmoothImageList::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (IsValid(target) && target != SelectedIndex()) {
-        ScrollToItem(target);
-        SelectByUser(target);
-    }
+    if (IsValid(target) && target != SelectedIndex())
+        SelectItemByUser(target);
     event->accept();
 }
 
 void TSmoothImageList::paintEvent(QPaintEvent* event) {
-    if (m_items.empty())
+    if (m_items.empty()) {
+        if (hasFocus()) {
+            QPainter painter(this);
+            focusframe::Paint(painter, rect(), focusframe::kOnDark);
+        }
         return;
+    }
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -425,6 +487,20 @@ void TSmoothImageList::paintEvent(QPaintEvent* event) {
             DrawItem(painter, i, itemRect);
         painter.restore();
     }
+    if (hasFocus())
+        DrawFocus(painter, left);
+}
+
+// On the selected item, over what it drew; on the whole carousel while nothing is selected.
+void TSmoothImageList::DrawFocus(QPainter& painter, qreal left) const {
+    const int selected = SelectedIndex();
+    if (selected < 0) {
+        focusframe::Paint(painter, rect(), focusframe::kOnDark);
+        return;
+    }
+    const QRectF itemRect(left + selected * Pitch(), ItemTop(), m_itemSize.width(), m_itemSize.height());
+    focusframe::Paint(painter, itemRect.adjusted(1, 1, -1, -1), focusframe::kOnDark,
+                      std::max(0, m_rounding - 1));
 }
 
 void TSmoothImageList::DrawSelection(QPainter& painter, const QRectF& rect) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
@@ -35,6 +36,8 @@ public:
     using ItemZoomHandler = std::function<void(int index, bool& allow)>;
     // Replaces the default drawing of an item; the selection is drawn behind it first.
     using ItemDrawHandler = std::function<void(QPainter& painter, int index, const QRectF& rect)>;
+    // name and description: in, the caption and the plain hint; out, what a screen reader says.
+    using ItemAccessibleTextHandler = std::function<void(int index, QString& name, QString& description)>;
 
     explicit TSmoothImageList(QWidget* parent = nullptr);
     ~TSmoothImageList() override;
@@ -78,6 +81,14 @@ public:
     void SetOnItemHint(ItemHintHandler handler) { m_onItemHint = std::move(handler); }
     void SetOnItemZoom(ItemZoomHandler handler) { m_onItemZoom = std::move(handler); }
     void SetOnItemDraw(ItemDrawHandler handler);
+    void SetOnItemAccessibleText(ItemAccessibleTextHandler handler) {
+        m_onItemAccessibleText = std::move(handler);
+    }
+
+    // What a screen reader says of an item (QAccessible::Name or Description).
+    QString ItemAccessibleText(int index, QAccessible::Text text) const;
+    // Selects an item as a click on it does (ItemSelect included), scrolling it into view.
+    void SelectItemByUser(int index);
 
     // Look. The defaults are those of the suspects window.
     QSize ItemSize() const { return m_itemSize; }
@@ -118,6 +129,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct Item {
@@ -140,6 +153,9 @@ private:
     void SelectByUser(int index);
     void DrawSelection(QPainter& painter, const QRectF& rect) const;
     void DrawItem(QPainter& painter, int index, const QRectF& rect) const;
+    void DrawFocus(QPainter& painter, qreal left) const;
+    // Tells an assistive tool which item is selected (and focused) now.
+    void NotifyAccessibleSelection();
 
     std::vector<Item> m_items;
     int m_selected = -1;
@@ -164,4 +180,5 @@ private:
     ItemHintHandler m_onItemHint;
     ItemZoomHandler m_onItemZoom;
     ItemDrawHandler m_onItemDraw;
+    ItemAccessibleTextHandler m_onItemAccessibleText;
 };

@@ -213,6 +213,7 @@ THistorySuspectsForm::THistorySuspectsForm(QWidget* owner, CSuspects* controller
     m_sortColumns = {0, 1, 2};
     m_collator = QCollator(QLocale::system());
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
+    SetUpKeyboardAccess();
     HistorySuspectsForm = this;
 }
 
@@ -421,6 +422,8 @@ bool THistorySuspectsForm::event(QEvent* event) {
             event->accept();
             return true;
         }
+        if (event->type() == QEvent::KeyPress && WindowKey(static_cast<QKeyEvent*>(event)))
+            return true;
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F4 &&
             (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)) {
             close();
@@ -465,6 +468,9 @@ bool THistorySuspectsForm::WndProc(platform::WindowMessage& message) {
 }
 
 bool THistorySuspectsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == AdvStringGridSuspects && event->type() == QEvent::KeyPress &&
+        GridKey(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == EditSearch) {
         const QEvent::Type type = event->type();
         if (type == QEvent::FocusIn)
@@ -1418,6 +1424,7 @@ void THistorySuspectsForm::CreateRowActions() {
     btnRemoveAction->SetFallbackCaption(QStringLiteral("×"));
     btnUndoAction->SetFallbackCaption(QStringLiteral("↶"));
     btnRedoAction->SetFallbackCaption(QStringLiteral("↷"));
+    SetUpRowActionAccess();
 }
 
 void THistorySuspectsForm::PlaceRowActions(int row) {

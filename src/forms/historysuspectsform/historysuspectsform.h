@@ -124,6 +124,11 @@ private:
     enum class Wait { Undo, Redo };
 
     void BuildLayout();
+    // Tab order, keys and what a screen reader says of the controls (historysuspectsformaccess.cpp).
+    void SetUpKeyboardAccess();
+    void SetUpRowActionAccess();
+    bool WindowKey(QKeyEvent* key);
+    bool GridKey(QKeyEvent* key);
     void LoadPictures();
     void Relayout();
     bool WndProc(platform::WindowMessage& message);

@@ -3,6 +3,7 @@
 #include "controls/htmlabel.h"
 #include "controls/timage.h"
 #include "controls/zrunbutton.h"
+#include "forms/dialogaccess.h"
 #include "forms/modalscript.h"
 #include "module/formvars.h"
 #include "support/htmltext.h"
@@ -85,6 +86,7 @@ void TSuspectsActionForm::SetTexts(const QString& title, const QString& first, c
     LMessage3->SetHTMLText(FitHtmlToWidth(third, LMessage3->font(), LMessage3->width()));
     BAceptar->SetCaption(accept);
     BCancelar->SetCaption(cancel);
+    DescribeDialog(this, title, {first, second, third});
     LayoutButtons();
     LayoutContent();
 }

@@ -97,6 +97,7 @@ TSuspectsForm::TSuspectsForm(QWidget* owner, CSuspects* controller)
     platform::HandleOf(this);
     // 2. Every caption through the translator.
     TranslateForm(m_translator, this);
+    SetUpKeyboardAccess();
     // 3. The window procedure is event(); the carousel draws its items through us.
     lwSuspects2->SetOnItemDraw([this](QPainter& p, int i, const QRectF& r) { lwSuspects2ItemDraw(p, i, r); });
     lwSuspects2->SetOnItemHint([this](int i, QString& hint) { lwSuspects2ItemHint(i, hint); });

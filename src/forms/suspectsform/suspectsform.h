@@ -74,6 +74,7 @@ public:
     void lwSuspects2ItemHint(int index, QString& hint);
     void lwSuspects2ItemZoomIn(int index, bool& allow);
     void lwSuspects2ItemDraw(QPainter& painter, int index, const QRectF& rect);
+    void lwSuspects2ItemAccessibleText(int index, QString& name, QString& description);
     void TimerScrollingTimer();
     void ZRUNButtonNavLeftMouseDown();
     void ZRUNButtonNavRightMouseDown();
@@ -93,6 +94,8 @@ protected:
 
 private:
     void BuildLayout();
+    // Tab order and what a screen reader says of the controls (suspectsformaccess.cpp).
+    void SetUpKeyboardAccess();
     void LoadPictures();
     bool WndProc(platform::WindowMessage& message);
     void PostToHistory(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);

@@ -3,6 +3,7 @@
 #include "controls/htmlabel.h"
 #include "controls/timage.h"
 #include "controls/zrunbutton.h"
+#include "forms/dialogaccess.h"
 #include "forms/modalscript.h"
 #include "i18n/utranslate.h"
 #include "support/htmltext.h"
@@ -131,6 +132,7 @@ void TFormMessage::Fill(int selector, const QString& title, const QString& first
     LMessage1->SetHTMLText(FitHtmlToWidth(first, LMessage1->font(), LMessage1->width()));
     LMessage2->SetHTMLText(FitHtmlToWidth(second, LMessage2->font(), LMessage2->width()));
 
+    DescribeDialog(this, title, {first, second});
     const bool single = selector == kSingleButton;
     if (single) {
         BSoloAceptar->SetCaption(firstButton);
