@@ -7,6 +7,7 @@
 #include "service/protectionservice.h"
 #include "support/recordinghandler.h"
 #include "support/servicewire.h"
+#include "support/sqlbyhand.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -41,37 +42,7 @@ ConsoleOptions Options(const QString& store, bool reseed) {
 const std::array<std::uint8_t, 16> kNetpassId = {0x79, 0x52, 0x6f, 0xc1, 0xc3, 0x07, 0xba, 0xce,
                                                  0x7e, 0x2d, 0x12, 0x28, 0xf5, 0x8f, 0xd6, 0xa2};
 
-// Runs statements on a database file through a connection of its own, closed at the end.
-bool RunSql(const QString& path, const QStringList& statements, int* rows = nullptr) {
-    static int last = 0;
-    const QString name = QStringLiteral("e2e-by-hand-%1").arg(++last);
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        for (const QString& statement : statements) {
-            if (!ok)
-                break;
-            ok = q.exec(statement);
-            if (ok && rows && q.next())
-                *rows = q.value(0).toInt();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
-const QStringList kContacts = {
-    "CREATE TABLE contacts (id INTEGER PRIMARY KEY, name TEXT, phone TEXT)",
-    "INSERT INTO contacts (name, phone) VALUES ('Ana', '600 000 001'), ('Luis', '600 000 002')",
-};
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using namespace sqlbyhand;
 
 // Makes what a store path names: an address book, a file of no database, a file where the
 // store's folder should be. Answers the path given to the console.

@@ -3,6 +3,7 @@
 #include "service/protectionservice.h"
 #include "support/recordinghandler.h"
 #include "support/servicewire.h"
+#include "support/sqlbyhand.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -204,38 +205,7 @@ wire::Bytes InfoPayload() {
 
 enum Outcome { Answered, HeldUntilStop, NeverCalled };
 
-// Runs statements on a database file through a connection of its own, closed at the end.
-bool RunSql(const QString& path, const QStringList& statements) {
-    static int last = 0;
-    const QString name = QStringLiteral("by-hand-%1").arg(++last);
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        for (const QString& statement : statements) {
-            if (!ok)
-                break;
-            ok = q.exec(statement);
-            if (!ok)
-                qWarning("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// An address book that has nothing to do with the console.
-const QStringList kContacts = {
-    "CREATE TABLE contacts (id INTEGER PRIMARY KEY, name TEXT, phone TEXT)",
-    "INSERT INTO contacts (name, phone) VALUES ('Ana', '600 000 001'), ('Luis', '600 000 002')",
-};
+using namespace sqlbyhand;
 
 // An item action exactly as the module sends it from the process 0xF2C, byte by byte. The
 // history window's undo is an unblock whose marker 1 stays with the module's reply handler:

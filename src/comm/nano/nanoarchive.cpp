@@ -90,9 +90,9 @@ std::size_t CNanoArchiveStream::WriteBytes(const void* data, std::size_t element
     return size;
 }
 
-std::size_t CNanoArchiveStream::ReadBytes(void* data, std::size_t elementSize, std::size_t count) {
+std::size_t INanoArchive::ReadFromWindowWhole(void* data, std::size_t elementSize, std::size_t count) {
     std::size_t size = 0;
-    if (!ByteCount(elementSize, count, size) || size > Remaining() || (size && !data)) {
+    if (!ByteCount(elementSize, count, size) || size > ReadWindowSize() || (size && !data)) {
         MarkFailed();
         return 0;
     }
@@ -101,6 +101,10 @@ std::size_t CNanoArchiveStream::ReadBytes(void* data, std::size_t elementSize, s
     std::memcpy(data, ReadWindow(), size);
     TakeFromWindow(size);
     return size;
+}
+
+std::size_t CNanoArchiveStream::ReadBytes(void* data, std::size_t elementSize, std::size_t count) {
+    return ReadFromWindowWhole(data, elementSize, count);
 }
 
 bool CNanoArchiveStream::ReplaceFrom(INanoArchive& source, std::size_t size) {
@@ -146,16 +150,7 @@ std::size_t CNanoArchiveView::WriteBytes(const void*, std::size_t, std::size_t) 
 }
 
 std::size_t CNanoArchiveView::ReadBytes(void* data, std::size_t elementSize, std::size_t count) {
-    std::size_t size = 0;
-    if (!ByteCount(elementSize, count, size) || size > Remaining() || (size && !data)) {
-        MarkFailed();
-        return 0;
-    }
-    if (size == 0)
-        return 0;
-    std::memcpy(data, ReadWindow(), size);
-    TakeFromWindow(size);
-    return size;
+    return ReadFromWindowWhole(data, elementSize, count);
 }
 
 namespace nano {

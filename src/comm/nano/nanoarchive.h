@@ -56,6 +56,8 @@ public:
 
 protected:
     void ClearFailed() { m_failed = false; }
+    // ReadBytes for an archive that lends all its remaining bytes: all of them or nothing.
+    std::size_t ReadFromWindowWhole(void* data, std::size_t elementSize, std::size_t count);
     // [begin, end) becomes the window; both null to lend nothing.
     void LendWindow(const std::uint8_t* begin, const std::uint8_t* end) {
         m_windowBegin = begin;
