@@ -71,6 +71,8 @@ private Q_SLOTS:
     void askedToBeSkinnedWhenAConsoleExists_data();
     void askedToBeSkinnedWhenAConsoleExists();
     void fetchGrowsByTheHistoryKinds();
+    void opensOverItsHostAndOnTheScreen_data();
+    void opensOverItsHostAndOnTheScreen();
 };
 
 void TestHistoryLink::createdOnceAndShown() {
@@ -151,3 +153,34 @@ void TestHistoryLink::fetchGrowsByTheHistoryKinds() {
 
 QTEST_MAIN(TestHistoryLink)
 #include "tst_historylink.moc"
+
+void TestHistoryLink::opensOverItsHostAndOnTheScreen_data() {
+    QTest::addColumn<QPoint>("hostCentre"); // relative to the centre of the screen's free area
+    QTest::addColumn<bool>("centred");      // over the host, or pushed back onto the screen
+    QTest::newRow("middle") << QPoint(0, 0) << true;
+    QTest::newRow("a little off the middle") << QPoint(-40, 30) << true;
+    QTest::newRow("bottom right corner") << QPoint(5000, 5000) << false;
+    QTest::newRow("top left corner") << QPoint(-5000, -5000) << false;
+}
+
+void TestHistoryLink::opensOverItsHostAndOnTheScreen() {
+    QFETCH(QPoint, hostCentre);
+    QFETCH(bool, centred);
+    Window w;
+    const QRect area = w.f.parent.screen()->availableGeometry();
+    QRect host = w.f.parent.frameGeometry();
+    host.moveCenter(area.center() + hostCentre);
+    w.f.parent.move(host.topLeft());
+    w.f.Pump();
+    w.ClickLink();
+    THistorySuspectsForm* history = w.f.controller().HistoryWindow();
+    QVERIFY(history && history->isVisible());
+    const QRect placed = history->frameGeometry();
+    QVERIFY2(area.contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4 outside the screen")
+                                                   .arg(placed.x())
+                                                   .arg(placed.y())
+                                                   .arg(placed.width())
+                                                   .arg(placed.height())));
+    if (centred)
+        QVERIFY((placed.center() - w.f.parent.frameGeometry().center()).manhattanLength() <= 2);
+}

@@ -410,6 +410,22 @@ void THistorySuspectsForm::Relayout() {
 
 // Messages.
 
+void THistorySuspectsForm::PlaceOver(const QWidget* anchor) {
+    // Left to a window manager it may open anywhere, even partly off the screen.
+    const QWidget* host = anchor ? anchor->window() : nullptr;
+    QScreen* screen = host && host->screen() ? host->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect bounds(QPoint(0, 0), size());
+    bounds.moveCenter(host && host->isVisible() ? host->frameGeometry().center() : area.center());
+    bounds.moveLeft(
+        std::clamp(bounds.left(), area.left(), std::max(area.left(), area.right() + 1 - bounds.width())));
+    bounds.moveTop(
+        std::clamp(bounds.top(), area.top(), std::max(area.top(), area.bottom() + 1 - bounds.height())));
+    move(bounds.topLeft());
+}
+
 bool THistorySuspectsForm::event(QEvent* event) {
     if (auto* message = platform::AsWindowMessage(event)) {
         if (WndProc(*message))

@@ -72,6 +72,8 @@ public:
 
     // Ends the waiting state of an undo or redo (the layer of this window).
     void RemoveWaitingLayer();
+    // Centres the window over the top-level window of `anchor`, whole on that window's screen.
+    void PlaceOver(const QWidget* anchor);
 
     // Handlers, named after the controls they are bound to.
     void TimerFillDataTimer();

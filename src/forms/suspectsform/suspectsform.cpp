@@ -615,6 +615,7 @@ void TSuspectsForm::lblShowHistorySuspectsAnchorClick(const QString& /*anchor*/)
         platform::SetApplicationMainWindow(nullptr);
         history = new THistorySuspectsForm(this, m_controller);
         m_controller->SetHistoryWindow(history);
+        history->PlaceOver(this);
         const platform::WindowHandle handle = platform::HandleOf(history);
         if (QWidget* console = platform::FindWindow("TConsoleForm"))
             platform::PostMessage(platform::HandleOf(console),
