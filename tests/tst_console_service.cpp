@@ -232,6 +232,27 @@ wire::Bytes ModuleActionBytes(std::uint8_t code, const Id& id) {
 
 } // namespace
 
+// Puts something the service cannot use where its store goes: bytes of no database, a file
+// where a folder must be made, a store of a newer console, another program's database.
+void SpoilStore(Harness& h, const QString& setup) {
+    if (setup == "garbage") {
+        QFile f(h.settings.storePath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (setup == "file in the way") {
+        QFile f(h.FilePath("blocker"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        h.settings.storePath = h.FilePath("blocker/sub/quarantine.sqlite");
+    } else if (setup == "newer") {
+        QVERIFY(
+            RunSql(h.settings.storePath,
+                   {"CREATE TABLE items (x)", "CREATE TABLE detections (y)",
+                    QStringLiteral("PRAGMA user_version = %1").arg(QuarantineStore::kSchemaVersion + 1)}));
+    } else if (setup == "contacts") {
+        QVERIFY(RunSql(h.settings.storePath, kContacts));
+    }
+}
+
 class TestConsoleService : public QObject {
     Q_OBJECT
 
@@ -569,25 +590,9 @@ void TestConsoleService::unopenedServiceSendsNothing() {
     QFETCH(QString, setup);
 
     Harness h;
-    if (setup == "garbage") {
-        QFile f(h.settings.storePath);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    } else if (setup == "file in the way") {
-        QFile f(h.FilePath("blocker"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        h.settings.storePath = h.FilePath("blocker/sub/quarantine.sqlite");
-    } else if (setup == "newer") {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
-            db.setDatabaseName(h.settings.storePath);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(
-                q.exec(QStringLiteral("PRAGMA user_version = %1").arg(QuarantineStore::kSchemaVersion + 1)));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
-    }
+    SpoilStore(h, setup);
+    if (QTest::currentTestFailed())
+        return;
 
     ProtectionService service(h.settings);
     if (setup != "none") {
@@ -1468,20 +1473,9 @@ void TestConsoleService::openErrorsSayWhatAndWhere() {
     QFETCH(bool, detail);
 
     Harness h;
-    if (setup == "garbage") {
-        QFile f(h.settings.storePath);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    } else if (setup == "file in the way") {
-        QFile f(h.FilePath("blocker"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        h.settings.storePath = h.FilePath("blocker/sub/quarantine.sqlite");
-    } else if (setup == "newer") {
-        QVERIFY(RunSql(h.settings.storePath,
-                       {"CREATE TABLE items (x)", "CREATE TABLE detections (y)", "PRAGMA user_version = 2"}));
-    } else if (setup == "contacts") {
-        QVERIFY(RunSql(h.settings.storePath, kContacts));
-    }
+    SpoilStore(h, setup);
+    if (QTest::currentTestFailed())
+        return;
 
     ProtectionService service(h.settings);
     QString error;
