@@ -6,8 +6,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QTest>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <malloc.h>
 
 namespace {
 
@@ -102,8 +104,8 @@ QByteArray ToHex(const QByteArray& bytes) {
 QByteArray ToHex(const std::vector<std::uint8_t>& bytes) {
     return ToHex(FromVector(bytes));
 }
-QString Q(const std::u16string& text) {
-    return QString::fromStdU16String(text);
+QString Q(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 const std::uint8_t* Data(const QByteArray& bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.constData());
@@ -297,6 +299,11 @@ private Q_SLOTS:
     void actionLocationKeptWhenUnreadable();
     void envelopeObjectHoldsItsPayload();
     void archiveView();
+    void textInPlace_data();
+    void textInPlace();
+    void listPageSharesItsTexts();
+    void listPageWithoutWindow();
+    void shortTextsDoNotKeepTheirPage();
 };
 
 void TestCoreNano::referenceCounting() {
@@ -1114,6 +1121,118 @@ void TestCoreNano::archiveView() {
 
     const CNanoArchiveView nothing(nullptr, 5);
     QCOMPARE(nothing.Remaining(), std::size_t(0));
+}
+
+void TestCoreNano::textInPlace_data() {
+    textDecoding_data();
+}
+
+// The same texts read into storage of the caller's: what ReadText keeps lands there, and
+// anything ReadText refuses is left untaken for it, so that it fails as it always did.
+void TestCoreNano::textInPlace() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, read);
+    QFETCH(QString, text);
+    QFETCH(int, remaining);
+    CNanoArchiveStream archive(Data(bytes), static_cast<std::size_t>(bytes.size()));
+    archive.BeginRead();
+    archive.SetStatus(0x55);
+    std::array<char16_t, 8> out{};
+    std::size_t kept = 99;
+    QCOMPARE(nano::ReadTextInPlace(archive, out.data(), out.size(), 32767, kept), read);
+    if (read) {
+        QCOMPARE(Q(std::u16string_view(out.data(), kept)), text);
+        QCOMPARE(archive.Status(), kNanoOk);
+        QCOMPARE(archive.Remaining(), std::size_t(remaining));
+    } else {
+        QCOMPARE(kept, std::size_t(99));
+        QCOMPARE(archive.Status(), 0x55u);
+        QCOMPARE(archive.Remaining(), std::size_t(bytes.size()));
+    }
+    QVERIFY(!archive.Failed());
+    QVERIFY(out[text.size()] == 0); // nothing past the kept units
+
+    if (read && !text.isEmpty()) { // one unit short of room: left for ReadText
+        CNanoArchiveStream small(Data(bytes), static_cast<std::size_t>(bytes.size()));
+        small.BeginRead();
+        QVERIFY(!nano::ReadTextInPlace(small, out.data(), std::size_t(text.size()) - 1, 32767, kept));
+        QCOMPARE(small.Remaining(), std::size_t(bytes.size()));
+        // Cut to fewer units, the text fits again and every unit of its count is taken.
+        QVERIFY(nano::ReadTextInPlace(small, out.data(), 1, 1, kept));
+        QCOMPARE(kept, std::size_t(1));
+        QCOMPARE(small.Remaining(), std::size_t(remaining));
+    }
+    ArchiveWithoutWindow unlent(bytes); // nothing in place without a window
+    unlent.BeginRead();
+    QVERIFY(!nano::ReadTextInPlace(unlent, out.data(), out.size(), 32767, kept));
+    QCOMPARE(unlent.Remaining(), std::size_t(bytes.size()));
+}
+
+// A page's texts lie in one block between its elements; a copy shares them and keeps them
+// alive after the reply is gone.
+void TestCoreNano::listPageSharesItsTexts() {
+    auto reply = Decode(TwoElementReply());
+    const auto* page = reply->PayloadAs<CRspModBlaGetList>();
+    QVERIFY(page);
+    QCOMPARE(page->elements.size(), std::size_t(2));
+    const ST_BLELEMENT& a = page->elements[0];
+    const ST_BLELEMENT& b = page->elements[1];
+    QVERIFY(a.location.SharesBlockWith(b.location));
+    QVERIFY(b.location.SharesBlockWith(b.containerLocation));
+    QVERIFY(a.containerLocation.has_value());                  // empty, and present
+    QVERIFY(!a.containerLocation.SharesBlockWith(a.location)); // holds no units at all
+
+    const std::vector<ST_BLELEMENT> kept = page->elements;
+    QVERIFY(kept[0].location.SharesBlockWith(a.location));
+    reply.reset();
+    QCOMPARE(Q(*kept[0].location), QStringLiteral("C:\\a.exe"));
+    QCOMPARE(Q(*kept[1].location), QStringLiteral("b"));
+    QCOMPARE(Q(*kept[1].containerLocation), QStringLiteral("z.zip"));
+}
+
+// From an archive that lends no bytes a page reads the same, each text in its own units.
+void TestCoreNano::listPageWithoutWindow() {
+    ArchiveWithoutWindow archive(Hex(kTwoElementsBody));
+    archive.BeginRead();
+    CRspModBlaGetList page;
+    QVERIFY(page.Deserialize(archive));
+    QCOMPARE(archive.Remaining(), std::size_t(0));
+    QCOMPARE(page.elements.size(), std::size_t(2));
+    QCOMPARE(Q(*page.elements[0].location), QStringLiteral("C:\\a.exe"));
+    QVERIFY(page.elements[0].containerLocation.has_value());
+    QCOMPARE(Q(*page.elements[0].containerLocation), QString());
+    QCOMPARE(Q(*page.elements[1].location), QStringLiteral("b"));
+    QCOMPARE(Q(*page.elements[1].containerLocation), QStringLiteral("z.zip"));
+    QCOMPARE(page.elements[1].flags, 0x04u);
+    QCOMPARE(page.nextPosition, 2);
+    QCOMPARE(page.listHandle, 0x77u);
+    QVERIFY(!page.elements[1].location.SharesBlockWith(page.elements[1].containerLocation));
+}
+
+// A text whose count is far longer than what it keeps (a 0 unit early, or more than the
+// limit) does not keep the whole page's bytes alive in the element that holds it.
+void TestCoreNano::shortTextsDoNotKeepTheirPage() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    QSKIP("the sanitizers' allocators do not count in mallinfo2");
+#else
+    const auto inUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+    };
+    const QByteArray bytes = OneElementReply(Units(200000, {3}));
+    const std::size_t before = inUse();
+    ST_BLELEMENT kept;
+    {
+        const auto reply = Decode(bytes);
+        const auto* page = reply->PayloadAs<CRspModBlaGetList>();
+        QVERIFY(page);
+        QCOMPARE(page->elements.size(), std::size_t(1));
+        kept = page->elements[0];
+    }
+    QCOMPARE(Q(*kept.location), Letters(3));
+    const std::size_t held = inUse() - before;
+    QVERIFY2(held < 16 * 1024, qPrintable(QStringLiteral("%1 bytes held").arg(held)));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestCoreNano)

@@ -26,8 +26,8 @@ std::vector<std::uint32_t> Keys(const CBlaItemEx& store) {
     return keys;
 }
 
-QString Q(const std::u16string& text) {
-    return QString::fromStdU16String(text);
+QString Q(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
 struct TestIcon final : ItemIcon {
@@ -203,6 +203,11 @@ void TestCoreStore::elementCopyLimitsTexts() {
     const ST_BLELEMENT copy = source;
     QCOMPARE(copy.location->size(), std::size_t(kept));
     QCOMPARE(copy.containerLocation->size(), std::size_t(kept));
+    // Cut or whole, a copy shares the source's units instead of copying them.
+    QVERIFY(copy.location.SharesBlockWith(source.location));
+    QVERIFY(copy.containerLocation.SharesBlockWith(source.containerLocation));
+    QVERIFY(!copy.location.SharesBlockWith(copy.containerLocation));
+    QCOMPARE(source.location->size(), std::size_t(length));
     ST_BLELEMENT assigned;
     assigned = source;
     QCOMPARE(assigned.location->size(), std::size_t(kept));

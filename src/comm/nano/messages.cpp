@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -26,19 +27,78 @@ bool WriteCount(INanoArchive& ar, std::size_t count) {
 
 // Locations travel in their ordinary form; a missing one, or one that has no ordinary form,
 // as the empty text.
-bool WriteLocation(INanoArchive& ar, const std::optional<std::u16string>& location) {
+bool WriteLocation(INanoArchive& ar, const ElementText& location) {
     return WriteText(ar, location ? ExpandSystemPathString(*location) : std::u16string());
 }
 
 // A location that cannot be read leaves the element's as it was.
-bool ReadLocation(INanoArchive& ar, std::optional<std::u16string>& location) {
-    const bool had = location.has_value();
-    if (ReadText(ar, had ? *location : location.emplace(), ST_BLELEMENT::kMaxText))
-        return true;
-    if (!had)
-        location.reset();
-    return false;
+bool ReadLocation(INanoArchive& ar, ElementText& location) {
+    std::u16string text;
+    if (!ReadText(ar, text, ST_BLELEMENT::kMaxText))
+        return false;
+    location = text;
+    return true;
 }
+
+// The texts of a list page, in one block that the page's elements share: room for every
+// unit the remaining bytes can hold after the fixed part of count elements, so that one
+// allocation takes the whole page.
+class PageTexts {
+public:
+    PageTexts(const INanoArchive& ar, std::uint32_t count) {
+        const std::size_t remaining = ar.ReadWindowSize();
+        const std::size_t fixed = static_cast<std::size_t>(count) * kListElementMinimum;
+        if (remaining > fixed) {
+            m_room = (remaining - fixed) / 2;
+            m_units = std::make_shared_for_overwrite<char16_t[]>(m_room);
+            m_block = m_units;
+        }
+    }
+
+    // In the block when it comes from the window, as any other location otherwise.
+    bool Read(INanoArchive& ar, ElementText& location) {
+        std::size_t kept = 0;
+        char16_t* at = m_units.get() + m_used;
+        if (!ReadTextInPlace(ar, at, m_room - m_used, ST_BLELEMENT::kMaxText, kept))
+            return ReadLocation(ar, location);
+        location = ElementText(m_block, at, kept);
+        m_used += kept;
+        return true;
+    }
+
+    // A page whose texts filled little of the block (texts cut short by an early 0 unit or at
+    // kMaxText, bytes after the page) moves them to a block of their size, so that its elements
+    // do not keep the slack alive in the store.
+    void Settle(std::vector<ST_BLELEMENT>& elements) {
+        if (m_room - m_used <= m_used + kSlackUnits)
+            return;
+        std::shared_ptr<char16_t[]> units;
+        if (m_used != 0) {
+            units = std::make_shared_for_overwrite<char16_t[]>(m_used);
+            std::memcpy(units.get(), m_units.get(), 2 * m_used);
+        }
+        const ElementText::Block block = units;
+        const auto move = [&](ElementText& text) {
+            if (text.UsesBlock(m_block))
+                text = ElementText(block, units.get() + ((*text).data() - m_units.get()), (*text).size());
+        };
+        for (ST_BLELEMENT& e : elements) {
+            move(e.location);
+            move(e.containerLocation);
+        }
+        m_units = std::move(units);
+        m_block = block;
+        m_room = m_used;
+    }
+
+private:
+    static constexpr std::size_t kSlackUnits = 4096;
+
+    std::shared_ptr<char16_t[]> m_units;
+    ElementText::Block m_block;
+    std::size_t m_room = 0;
+    std::size_t m_used = 0;
+};
 
 bool WriteIdentifier(INanoArchive& ar, const ST_BLELEMENT::Identifier& identifier) {
     return WriteRaw(ar, identifier.data(), identifier.size());
@@ -84,10 +144,10 @@ bool ReadListElementHead(INanoArchive& ar, ST_BLELEMENT& e) {
     return read;
 }
 
-bool ReadListElement(INanoArchive& ar, ST_BLELEMENT& e) {
+bool ReadListElement(INanoArchive& ar, PageTexts& texts, ST_BLELEMENT& e) {
     std::uint32_t notKept = 0;
-    return ReadListElementHead(ar, e) && ReadLocation(ar, e.location) &&
-           ReadLocation(ar, e.containerLocation) && ReadU32(ar, e.flags) && ReadU32(ar, notKept);
+    return ReadListElementHead(ar, e) && texts.Read(ar, e.location) && texts.Read(ar, e.containerLocation) &&
+           ReadU32(ar, e.flags) && ReadU32(ar, notKept);
 }
 
 bool WriteActionElement(INanoArchive& ar, const ST_BLELEMENT& e) {
@@ -134,14 +194,17 @@ bool CRspModBlaGetList::Deserialize(INanoArchive& ar) {
     if (!ReadCount(ar, count, kListElementMinimum))
         return false;
     elements.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
+    PageTexts texts(ar, count);
+    bool read = true;
+    for (std::uint32_t i = 0; read && i < count; ++i) {
         // Read in place; an element that does not come through whole is not kept.
-        if (!ReadListElement(ar, elements.emplace_back())) {
+        read = ReadListElement(ar, texts, elements.emplace_back());
+        if (!read)
             elements.pop_back();
-            return false;
-        }
     }
-    return ReadI32(ar, nextPosition) && ReadU32(ar, listHandle);
+    read = read && ReadI32(ar, nextPosition) && ReadU32(ar, listHandle);
+    texts.Settle(elements);
+    return read;
 }
 
 bool CMsgModBlaActions::Serialize(INanoArchive& ar) const {

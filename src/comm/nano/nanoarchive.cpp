@@ -324,6 +324,29 @@ bool ReadText(INanoArchive& ar, std::u16string& text, std::size_t maxUnits) {
     return true;
 }
 
+bool ReadTextInPlace(INanoArchive& ar, char16_t* out, std::size_t room, std::size_t maxUnits,
+                     std::size_t& kept) {
+    const std::size_t window = ar.ReadWindowSize();
+    if (window < 4)
+        return false;
+    const std::uint8_t* p = ar.ReadWindow();
+    const std::uint32_t count = LoadLittleEndian<std::uint32_t>(p);
+    // The same refusal as ReadText's, before anything is written.
+    if (count == 0 || count > (window - 4) / 2)
+        return false;
+    const std::size_t length = std::min(FirstZeroUnit(p + 4, count), maxUnits);
+    if (length > room)
+        return false;
+    if (length != 0) {
+        std::memcpy(out, p + 4, 2 * length);
+        SwapUnitsOnBigEndian(out, length);
+    }
+    ar.TakeFromWindow(4 + 2 * static_cast<std::size_t>(count));
+    ar.SetStatus(kNanoOk);
+    kept = length;
+    return true;
+}
+
 bool ReadCount(INanoArchive& ar, std::uint32_t& count, std::size_t minimumSize) {
     std::uint32_t value = 0;
     if (!ReadU32(ar, value))

@@ -196,6 +196,12 @@ bool WriteText(INanoArchive& ar, std::u16string_view text);
 // Takes the text up to its first 0 unit, cut to maxUnits. A count of 0, or one larger than
 // the remaining bytes can hold, fails at once and leaves text as it was.
 bool ReadText(INanoArchive& ar, std::u16string& text, std::size_t maxUnits = std::u16string::npos);
+// ReadText into storage of the caller's, for a text the window holds whole: the units kept
+// (before the first 0 unit, cut to maxUnits) go to out, which has room for room units, and
+// their number to kept. Takes nothing and returns false for any other text (not in the window,
+// a bad count, more to keep than room): ReadText then reads it, or fails on it, as always.
+bool ReadTextInPlace(INanoArchive& ar, char16_t* out, std::size_t room, std::size_t maxUnits,
+                     std::size_t& kept);
 
 // A count of elements that take at least minimumSize bytes each. A count the remaining bytes
 // cannot hold fails at once, so that a caller never reserves or loops for it.

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "comm/store/elementtext.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <utility>
 
 // One element as the service reports it: something the protection blocked, neutralised or
@@ -14,28 +14,30 @@ struct ST_BLELEMENT {
     // Longest text an element keeps; a copy cuts longer ones.
     static constexpr std::size_t kMaxText = 32767;
 
-    Identifier identifier{};                         // the only field sent back in item actions
-    std::optional<std::u16string> location;          // path of the file or program
-    std::uint64_t actionTime = 0;                    // file time, 100 ns since 1601-01-01 UTC
-    std::uint32_t category = 0;                      // 20 and 100 are told apart; bits 0x64 tested
-    std::uint32_t itemType = 0;                      // 201, 202, 203 or another code
-    std::uint32_t reservedA = 0;                     // carried, never read
-    std::uint32_t informationId = 0;                 // put into the malware information link
-    std::uint32_t detectionId = 0;                   // key of the detection name cache
-    std::uint32_t reservedB = 0;                     // carried, never read
-    std::optional<std::u16string> containerLocation; // the file that holds the element, if any
-    std::uint32_t flags = 0;                         // see blflags
-    std::uint32_t reservedC = 0;                     // not read
+    Identifier identifier{};         // the only field sent back in item actions
+    ElementText location;            // path of the file or program
+    std::uint64_t actionTime = 0;    // file time, 100 ns since 1601-01-01 UTC
+    std::uint32_t category = 0;      // 20 and 100 are told apart; bits 0x64 tested
+    std::uint32_t itemType = 0;      // 201, 202, 203 or another code
+    std::uint32_t reservedA = 0;     // carried, never read
+    std::uint32_t informationId = 0; // put into the malware information link
+    std::uint32_t detectionId = 0;   // key of the detection name cache
+    std::uint32_t reservedB = 0;     // carried, never read
+    ElementText containerLocation;   // the file that holds the element, if any
+    std::uint32_t flags = 0;         // see blflags
+    std::uint32_t reservedC = 0;     // not read
 
     ST_BLELEMENT() = default;
-    // A copy owns its texts, each cut to kMaxText; a missing text stays missing.
+    // A copy keeps each text cut to kMaxText (sharing the units); a missing text stays missing.
     ST_BLELEMENT(const ST_BLELEMENT& other) { *this = other; }
     ST_BLELEMENT(ST_BLELEMENT&& other) noexcept { *this = std::move(other); }
     ST_BLELEMENT& operator=(const ST_BLELEMENT& other) {
         if (this != &other) {
             CopyValues(other);
-            location = Limited(other.location);
-            containerLocation = Limited(other.containerLocation);
+            location = other.location;
+            containerLocation = other.containerLocation;
+            location.CutTo(kMaxText);
+            containerLocation.CutTo(kMaxText);
         }
         return *this;
     }
@@ -44,8 +46,8 @@ struct ST_BLELEMENT {
             CopyValues(other);
             location = std::move(other.location);
             containerLocation = std::move(other.containerLocation);
-            Cut(location);
-            Cut(containerLocation);
+            location.CutTo(kMaxText);
+            containerLocation.CutTo(kMaxText);
         }
         return *this;
     }
@@ -65,15 +67,6 @@ private:
         reservedB = other.reservedB;
         flags = other.flags;
         reservedC = other.reservedC;
-    }
-    static std::optional<std::u16string> Limited(const std::optional<std::u16string>& text) {
-        if (!text)
-            return std::nullopt;
-        return text->substr(0, kMaxText);
-    }
-    static void Cut(std::optional<std::u16string>& text) noexcept {
-        if (text && text->size() > kMaxText)
-            text->resize(kMaxText); // shrinking never allocates
     }
 };
 

@@ -738,9 +738,8 @@ void THistorySuspectsForm::BuildRow(HistoryRow& row, const stBlaElements& entry)
     row.informationId = e.informationId;
     row.detectionId = e.detectionId;
     row.actionTime = e.actionTime;
-    row.location = QString::fromStdU16String(e.location.value_or(u""));
-    row.shownLocation =
-        VisibleText(QString::fromStdU16String(ExpandSystemPathString(e.location.value_or(u""))));
+    row.location = QStringView(*e.location).toString();
+    row.shownLocation = VisibleText(QString::fromStdU16String(ExpandSystemPathString(*e.location)));
     row.timeText = FormatDetectionTime(e.actionTime);
     row.actionText = BuildActionText(e.category, e.itemType, e.flags);
     row.locationKey = SortKeyOf(m_locationSortKeys, row.location);
@@ -1507,7 +1506,7 @@ QString THistorySuspectsForm::ConfirmationLine(const stBlaElements& entry) const
     if (name.isEmpty() || name == QString::fromStdU16String(TMapDetectionID::kUndefined))
         name = m_unknownNameText;
     const QString path =
-        ShortenPath(QString::fromStdU16String(ExpandSystemPathString(entry.element.location.value_or(u""))));
+        ShortenPath(QString::fromStdU16String(ExpandSystemPathString(*entry.element.location)));
     return FormatText(TranslateText(m_translator, QStringLiteral("%s \"%s\" en el archivo %s.")),
                       {action, VisibleMarkup(name), VisibleMarkup(path)});
 }

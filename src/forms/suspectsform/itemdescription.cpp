@@ -17,8 +17,8 @@ constexpr std::uint32_t kCategorySentToLab = 20;
 // Seconds between 1601-01-01 and 1970-01-01, in 100 ns units.
 constexpr std::uint64_t kFileTimeToUnixEpoch = 116444736000000000ULL;
 
-QString Text(const std::optional<std::u16string>& text) {
-    return text ? QString::fromStdU16String(*text) : QString();
+QString Text(const ElementText& text) {
+    return text ? QStringView(*text).toString() : QString();
 }
 
 struct TypeTexts {
@@ -87,8 +87,7 @@ QString FormatDetectionTime(std::uint64_t fileTime) {
 }
 
 QString ItemHintText(const ST_BLELEMENT& element, const ZrunTranslationSource* translator) {
-    const QString location =
-        QString::fromStdU16String(ExpandSystemPathString(element.location.value_or(u"")));
+    const QString location = QString::fromStdU16String(ExpandSystemPathString(*element.location));
     if (location.isEmpty())
         return VisibleMarkup(ShortenMiddle(ShownName(translator, element), kLongestHintText)) +
                QLatin1String("<BR>") +

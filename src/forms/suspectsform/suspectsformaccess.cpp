@@ -43,8 +43,7 @@ void TSuspectsForm::lwSuspects2ItemAccessibleText(int index, QString& name, QStr
         return;
     const ST_BLELEMENT& element = entry->element;
     name = DisplayName(element);
-    const QString location =
-        QString::fromStdU16String(ExpandSystemPathString(element.location.value_or(u"")));
+    const QString location = QString::fromStdU16String(ExpandSystemPathString(*element.location));
     const QString reason =
         HtmlToPlainText(DescriptionText(m_translator, element, m_controller->LabName())).simplified();
     description = location + QLatin1Char('\n') + reason;
