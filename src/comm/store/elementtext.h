@@ -47,11 +47,6 @@ public:
     std::u16string value_or(std::u16string_view fallback) const {
         return std::u16string(m_present ? **this : fallback);
     }
-    std::optional<std::u16string> ToOptional() const {
-        return m_present ? std::optional<std::u16string>(std::u16string(**this)) : std::nullopt;
-    }
-
-    void reset() { *this = ElementText(); }
     // Keeps the first units only; shares what it kept.
     void CutTo(std::size_t units) {
         if (m_size > units)
